@@ -1,0 +1,17 @@
+// Text helpers: the one-line summary of a captured text, and the text form of
+// integer and flag settings.
+#ifndef QT_SUPPORT_TEXTHELPERS_H
+#define QT_SUPPORT_TEXTHELPERS_H
+
+enum { QT_SUMMARY_SIZE = 194 };
+
+// Whole text up to 190 bytes; otherwise first 100 bytes, "...", last 90 bytes,
+// with control and high bytes turned into blanks. out holds QT_SUMMARY_SIZE.
+void AbbreviateText(const char* text, char* out);
+
+// Settings text to integer: empty gives the default, otherwise atoi's rule.
+int ParseSettingInt(const char* text, int defaultValue);
+// Settings text to flag: empty gives the default, a leading "0" is off.
+bool ParseSettingFlag(const char* text, bool defaultValue);
+
+#endif

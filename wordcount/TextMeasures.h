@@ -1,0 +1,10 @@
+// The three measures every price is based on. Bytes are judged one by one on
+// their value; one forward pass, no copy, no allocation.
+#ifndef QT_WORDCOUNT_TEXTMEASURES_H
+#define QT_WORDCOUNT_TEXTMEASURES_H
+
+int CountCharacters(const char* text);
+int CountWords(const char* text);
+int CountLines(const char* text, int charactersPerLine);
+
+#endif

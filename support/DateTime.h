@@ -21,4 +21,12 @@ int GetDateOrder();
 // Setting a source (tests) also forgets the cached order.
 void SetDateOrderSource(int (*source)());
 
+// The platform's own source, used while no source has been set; without one
+// the order is 0. The Win32 code installs ReadProfileDateOrder before it
+// dates anything.
+void SetPlatformDateOrderSource(int (*source)());
+
+// Win32: GetProfileIntA("Intl", "iDate", 0).
+int ReadProfileDateOrder();
+
 #endif

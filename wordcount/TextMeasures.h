@@ -7,4 +7,10 @@ int CountCharacters(const char* text);
 int CountWords(const char* text);
 int CountLines(const char* text, int charactersPerLine);
 
+// The byte-at-a-time versions. CountWords and CountLines use them where the
+// processor has no SSE2 (the 32-bit build); tests compare the two paths.
+int CountWordsScalar(const char* text);
+int CountLinesScalar(const char* text, int charactersPerLine);
+bool MeasuresHaveSimd();
+
 #endif

@@ -53,6 +53,7 @@ void LDateTime::_GetTextDate(char* out) const
         break;
     case 2:
         first = year;
+        second = month;
         third = day;
         break;
     default:

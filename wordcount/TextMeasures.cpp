@@ -80,6 +80,8 @@ inline void StepLine(LineState& s, unsigned char c, int width)
 
 #if QT_MEASURES_SIMD
 
+enum { kPrefetchBlocks = 32 };   // 2 KB ahead
+
 inline unsigned PopCount64(uint64_t x)
 {
     // SWAR: POPCNT is not part of the x86_64 baseline.
@@ -87,6 +89,13 @@ inline unsigned PopCount64(uint64_t x)
     x = (x & 0x3333333333333333ULL) + ((x >> 2) & 0x3333333333333333ULL);
     x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0FULL;
     return (unsigned)((x * 0x0101010101010101ULL) >> 56);
+}
+
+// Asks for the text well ahead of the classification work, which is too slow
+// for the out-of-order window alone to keep enough memory reads in flight.
+inline void PrefetchAhead(const __m128i* p)
+{
+    _mm_prefetch((const char*)(p + 4 * kPrefetchBlocks), _MM_HINT_T0);
 }
 
 inline uint64_t Mask64(__m128i a, __m128i b, __m128i c, __m128i d)
@@ -106,32 +115,50 @@ inline uint64_t BelowLowest(uint64_t x)
 // Index of the n-th (1-based) set bit of x; x holds at least n set bits.
 inline unsigned SelectBit(uint64_t x, unsigned n)
 {
-    unsigned base = 0;
-    for (;;) {
-        unsigned inByte = PopCount64(x & 0xFF);
-        if (n <= inByte)
-            break;
-        n -= inByte;
-        x >>= 8;
-        base += 8;
-    }
+    // Running bit counts per byte find the byte; a short loop finds the bit.
+    uint64_t c = x - ((x >> 1) & 0x5555555555555555ULL);
+    c = (c & 0x3333333333333333ULL) + ((c >> 2) & 0x3333333333333333ULL);
+    c = (c + (c >> 4)) & 0x0F0F0F0F0F0F0F0FULL;
+    const uint64_t running = c * 0x0101010101010101ULL;   // byte i: bits in bytes 0..i
+    const uint64_t reached = ((running | 0x8080808080808080ULL) - n * 0x0101010101010101ULL) &
+                             0x8080808080808080ULL;
+    const unsigned byte = (unsigned)__builtin_ctzll(reached) / 8;
+    if (byte)
+        n -= (unsigned)(running >> (8 * byte - 8)) & 0xFF;
+    unsigned bits = (unsigned)(x >> (8 * byte)) & 0xFF;
     while (--n)
-        x &= x - 1;
-    return base + (unsigned)__builtin_ctzll(x);
+        bits &= bits - 1;
+    return 8 * byte + (unsigned)__builtin_ctz(bits);
 }
 
+// Unsigned range tests use one add and one signed compare: the add moves the
+// range to -128 and up.
 inline __m128i WordBytes(__m128i v)
 {
     const __m128i folded = _mm_or_si128(v, _mm_set1_epi8(0x20));
-    __m128i letter = _mm_and_si128(_mm_cmpgt_epi8(folded, _mm_set1_epi8('a' - 1)),
-                                   _mm_cmplt_epi8(folded, _mm_set1_epi8('z' + 1)));
-    __m128i digitOrColon = _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8('0' - 1)),
-                                         _mm_cmplt_epi8(v, _mm_set1_epi8(':' + 1)));
+    __m128i letter = _mm_cmplt_epi8(_mm_add_epi8(folded, _mm_set1_epi8(128 - 'a')),
+                                    _mm_set1_epi8(-128 + 26));
+    __m128i digitOrColon = _mm_cmplt_epi8(_mm_add_epi8(v, _mm_set1_epi8(128 - '0')),
+                                          _mm_set1_epi8(-128 + 11));
     // 128..165 are -128..-91 as signed bytes.
     __m128i high = _mm_cmplt_epi8(v, _mm_set1_epi8(-90));
     __m128i marks = _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\'')),
                                  _mm_cmpeq_epi8(v, _mm_set1_epi8('.')));
     return _mm_or_si128(_mm_or_si128(letter, digitOrColon), _mm_or_si128(high, marks));
+}
+
+// Whether any of the 64 bytes is zero: one compare for the whole block.
+inline bool AnyZero(__m128i a, __m128i b, __m128i c, __m128i d)
+{
+    __m128i least = _mm_min_epu8(_mm_min_epu8(a, b), _mm_min_epu8(c, d));
+    return _mm_movemask_epi8(_mm_cmpeq_epi8(least, _mm_setzero_si128())) != 0;
+}
+
+inline uint64_t ZeroMask(__m128i a, __m128i b, __m128i c, __m128i d)
+{
+    const __m128i zero = _mm_setzero_si128();
+    return Mask64(_mm_cmpeq_epi8(a, zero), _mm_cmpeq_epi8(b, zero), _mm_cmpeq_epi8(c, zero),
+                  _mm_cmpeq_epi8(d, zero));
 }
 
 // The SIMD paths read whole aligned 64-byte blocks, which may reach past the
@@ -140,15 +167,14 @@ __attribute__((no_sanitize_address)) int CountWordsSimd(const char* text)
 {
     const uintptr_t offset = (uintptr_t)text & 63;
     const __m128i* p = (const __m128i*)(text - offset);
-    const __m128i zero = _mm_setzero_si128();
     uint64_t skip = offset ? ~0ULL >> (64 - offset) : 0;   // bytes before text
     uint64_t carry = 0;
     size_t words = 0;
     for (;; p += 4) {
+        PrefetchAhead(p);
         __m128i a = _mm_load_si128(p), b = _mm_load_si128(p + 1);
         __m128i c = _mm_load_si128(p + 2), d = _mm_load_si128(p + 3);
-        uint64_t ends = Mask64(_mm_cmpeq_epi8(a, zero), _mm_cmpeq_epi8(b, zero),
-                               _mm_cmpeq_epi8(c, zero), _mm_cmpeq_epi8(d, zero)) & ~skip;
+        uint64_t ends = AnyZero(a, b, c, d) ? ZeroMask(a, b, c, d) & ~skip : 0;
         uint64_t word = Mask64(WordBytes(a), WordBytes(b), WordBytes(c), WordBytes(d)) & ~skip;
         skip = 0;
         word &= BelowLowest(ends);
@@ -164,7 +190,6 @@ __attribute__((no_sanitize_address)) int CountLinesSimd(const char* text, int wi
 {
     const uintptr_t offset = (uintptr_t)text & 63;
     const __m128i* p = (const __m128i*)(text - offset);
-    const __m128i zero = _mm_setzero_si128();
     const __m128i space = _mm_set1_epi8(' ');
     const __m128i beforeSpace = _mm_set1_epi8(' ' - 1);
     const __m128i cr = _mm_set1_epi8('\r');
@@ -172,17 +197,18 @@ __attribute__((no_sanitize_address)) int CountLinesSimd(const char* text, int wi
     uint64_t skip = offset ? ~0ULL >> (64 - offset) : 0;
     LineState s;
     for (;; p += 4) {
+        PrefetchAhead(p);
         __m128i v[4] = {_mm_load_si128(p), _mm_load_si128(p + 1), _mm_load_si128(p + 2),
                         _mm_load_si128(p + 3)};
-        __m128i col[4], prt[4], brk[4], end[4];
+        __m128i col[4], prt[4], brk[4];
         for (int i = 0; i < 4; ++i) {
             // 32..127 are the positive signed bytes above 31.
             col[i] = _mm_cmpgt_epi8(v[i], beforeSpace);
             prt[i] = _mm_cmpgt_epi8(v[i], space);
             brk[i] = _mm_or_si128(_mm_cmpeq_epi8(v[i], cr), _mm_cmpeq_epi8(v[i], lf));
-            end[i] = _mm_cmpeq_epi8(v[i], zero);
         }
-        uint64_t ends = Mask64(end[0], end[1], end[2], end[3]) & ~skip;
+        uint64_t ends =
+            AnyZero(v[0], v[1], v[2], v[3]) ? ZeroMask(v[0], v[1], v[2], v[3]) & ~skip : 0;
         uint64_t valid = ~skip & BelowLowest(ends);
         skip = 0;
         uint64_t column = Mask64(col[0], col[1], col[2], col[3]) & valid;
@@ -231,15 +257,14 @@ __attribute__((no_sanitize_address)) int CountPrintableSimd(const char* text)
 {
     const uintptr_t offset = (uintptr_t)text & 63;
     const __m128i* p = (const __m128i*)(text - offset);
-    const __m128i zero = _mm_setzero_si128();
     const __m128i space = _mm_set1_epi8(' ');
     uint64_t skip = offset ? ~0ULL >> (64 - offset) : 0;
     size_t lines = 0;
     for (;; p += 4) {
+        PrefetchAhead(p);
         __m128i a = _mm_load_si128(p), b = _mm_load_si128(p + 1);
         __m128i c = _mm_load_si128(p + 2), d = _mm_load_si128(p + 3);
-        uint64_t ends = Mask64(_mm_cmpeq_epi8(a, zero), _mm_cmpeq_epi8(b, zero),
-                               _mm_cmpeq_epi8(c, zero), _mm_cmpeq_epi8(d, zero)) & ~skip;
+        uint64_t ends = AnyZero(a, b, c, d) ? ZeroMask(a, b, c, d) & ~skip : 0;
         uint64_t printable = Mask64(_mm_cmpgt_epi8(a, space), _mm_cmpgt_epi8(b, space),
                                     _mm_cmpgt_epi8(c, space), _mm_cmpgt_epi8(d, space));
         lines += PopCount64(printable & ~skip & BelowLowest(ends));

@@ -26,12 +26,22 @@ set_property(SOURCE ${CMAKE_SOURCE_DIR}/resources/qtally.rc DIRECTORY ${CMAKE_SO
     ${CMAKE_CURRENT_SOURCE_DIR}/pictures.rc)
 
 set(qt_bin ${CMAKE_BINARY_DIR}/bin)
+if(NOT QT_HOST_TOOLS)
+  message(FATAL_ERROR "QT_HOST_TOOLS must name the native build's bin folder (it holds mkhlp)")
+endif()
+set(qt_help_source ${CMAKE_CURRENT_SOURCE_DIR}/help/quilltally-help.txt)
+add_custom_command(OUTPUT ${qt_bin}/app.hlp
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${qt_bin}
+  COMMAND ${QT_HOST_TOOLS}/mkhlp ${qt_help_source} ${qt_bin}/app.hlp
+  DEPENDS ${qt_help_source} ${QT_HOST_TOOLS}/mkhlp
+  COMMENT "Building the help file"
+  VERBATIM)
 add_custom_command(OUTPUT ${qt_bin}/banner.htm ${qt_bin}/banner.gif
   COMMAND ${CMAKE_COMMAND} -E make_directory ${qt_bin}
   COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_CURRENT_SOURCE_DIR}/banner.htm ${qt_bin}/banner.htm
   COMMAND ${CMAKE_COMMAND} -E copy ${QT_PICTURES_DIR}/banner.gif ${qt_bin}/banner.gif
   DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/banner.htm ${QT_PICTURES_DIR}/banner.gif
   VERBATIM)
-add_custom_target(qt_payload ALL DEPENDS ${qt_bin}/banner.htm ${qt_bin}/banner.gif)
+add_custom_target(qt_payload ALL DEPENDS ${qt_bin}/app.hlp ${qt_bin}/banner.htm ${qt_bin}/banner.gif)
 set(QT_PAYLOAD_FILES ${qt_bin}/app.hlp ${qt_bin}/banner.htm ${qt_bin}/banner.gif
     CACHE INTERNAL "Files installed beside qtally.exe, in packing order")

@@ -1,0 +1,112 @@
+// Program entry: chooses the run mode from the setup trailer at the end of the
+// program's own file, and keeps the application to one running instance.
+#include <windows.h>
+#include <commctrl.h>
+#include <string.h>
+
+#include "resources/resource.h"
+#include "setup/InstallDialog.h"
+#include "support/File.h"
+#include "support/Settings.h"
+#include "ui/Dialog.h"
+#include "wordcount/WordCountDialog.h"
+
+namespace {
+
+const DWORD kInstallTrailer = 0x0F0FF0F0;
+const DWORD kRemovalTrailer = 0xF0F00F0F;
+
+// The last four bytes of the file, little-endian; 0 when they cannot be read.
+DWORD ReadSetupTrailer(const char* path)
+{
+    DWORD trailer = 0;
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, 0, OPEN_EXISTING, 0, 0);
+    if (file == INVALID_HANDLE_VALUE)
+        return 0;
+    BYTE bytes[4];
+    DWORD read = 0;
+    if (SetFilePointer(file, -4, 0, FILE_END) != INVALID_SET_FILE_POINTER
+        && ReadFile(file, bytes, 4, &read, 0) && read == 4)
+        trailer = bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (static_cast<DWORD>(bytes[3]) << 24);
+    CloseHandle(file);
+    return trailer;
+}
+
+// A file named like a setup file that lacks the install trailer was cut short.
+bool IsCorruptSetup(const char* path, DWORD trailer)
+{
+    if (trailer == kInstallTrailer)
+        return false;
+    char title[QT_PATH_SIZE];
+    LFile::_GetFileTitleFromPath(title, path);
+    for (char* c = title; *c; ++c)
+        if (*c >= 'a' && *c <= 'z')
+            *c = static_cast<char>(*c - 'a' + 'A');
+    return strstr(title, "SETUP") != 0;
+}
+
+} // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+{
+    g_hInstance = instance;
+    InitCommonControls();
+
+    // The module's own path, not argv[0]: a start from a command prompt may
+    // name the program without its folder or extension.
+    char programPath[QT_PATH_SIZE];
+    DWORD n = GetModuleFileNameA(0, programPath, sizeof programPath);
+    if (n == 0 || n >= sizeof programPath)
+        programPath[0] = 0;
+
+    // Relative names ("app.hlp", "banner.htm") resolve beside the program.
+    char folder[QT_PATH_SIZE + 1];
+    LFile::_GetFolderFromPath(folder, programPath);
+    if (folder[0] && folder[1] == ':' && folder[2] == 0)
+        strcat(folder, "\\");   // "C:" alone would mean C:'s current folder
+    SetCurrentDirectoryA(folder);
+
+    DWORD trailer = ReadSetupTrailer(programPath);
+    if (IsCorruptSetup(programPath, trailer)) {
+        MessageBoxA(0,
+                    "Installation file corrupt.\n\nA checksum error was detected in your install file, "
+                    "please redownload file and install again.",
+                    "Install Error", MB_OK | MB_ICONWARNING);
+        return 0;
+    }
+
+    HWND running = FindWindowA(WC_DIALOG, "Quilltally");
+
+    if (trailer == kInstallTrailer || trailer == kRemovalTrailer) {
+        bool install = trailer == kInstallTrailer;
+        // A running copy saves its settings and ends before its files are
+        // replaced or removed; a fixed pause is all the waiting there is.
+        if (running) {
+            PostMessageA(running, WM_COMMAND, IDM_EXIT, 0);
+            Sleep(install ? 2000 : 1500);
+        }
+        InstallDialog installer(g_setupTitle);
+        UninstallDialog uninstaller(g_setupTitle);
+        InstallDialog& setup = install ? installer : uninstaller;
+        InstallDialog::GetInstallProgramFilesPath(setup.installFolder);
+        // Removal finds the folder through this record.
+        WriteSetting("Folders", "ProgramFiles", setup.installFolder);
+        WriteSetting("Folders", "DataFiles", setup.installFolder);
+        setup.Run(0);
+        return 0;
+    }
+
+    if (running) {
+        // Bring the running instance forward and have it measure the clipboard.
+        ShowWindow(running, SW_RESTORE);
+        SetForegroundWindow(running);
+        PostMessageA(running, WM_COMMAND, IDC_UPDATETEXT, 0);
+        return 0;
+    }
+
+    WordCountDialog dialog;
+    dialog.Open(0, MAKEINTRESOURCEA(IDD_WORDCOUNT));
+    if (dialog.splash.hwndSplash && IsWindow(dialog.splash.hwndSplash))
+        DestroyWindow(dialog.splash.hwndSplash);
+    return 0;
+}

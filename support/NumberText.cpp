@@ -247,8 +247,10 @@ int ReadDialogInt(const char* text)
     // The dialog manager reads at most 29 characters of the control's text
     // and converts them with strtol (base 10): leading white space, an
     // optional sign, then digits up to the first other byte. Text that does
-    // not begin with a number gives 0, and so does a value that reaches
-    // LONG_MIN or LONG_MAX, even exactly: they stand for "out of range".
+    // not begin with a number gives 0, and so does a value beyond the 32-bit
+    // range (strtol's overflow). INT_MIN and INT_MAX themselves read as
+    // themselves; the system's own reading also turns them into 0 once any
+    // earlier overflow left errno set, a quirk not worth copying.
     enum { kReadLimit = 29 };
     const unsigned char* p = (const unsigned char*)text;
     const unsigned char* end = p + strnlen(text, kReadLimit);
@@ -259,17 +261,14 @@ int ReadDialogInt(const char* text)
         negative = *p++ == '-';
     if (p == end || !IsDigit(*p))
         return 0;
+    const long long limit = negative ? -(long long)INT_MIN : INT_MAX;
     long long value = 0;
     for (; p < end && IsDigit(*p); ++p) {
         value = value * 10 + (*p - '0');
-        if (value >= (long long)INT_MAX + 1)
+        if (value > limit)
             return 0;
     }
-    if (negative)
-        value = -value;
-    if (value == INT_MAX || value == INT_MIN)
-        return 0;
-    return (int)value;
+    return (int)(negative ? -value : value);
 }
 
 void FormatMoney(double amount, char* out, size_t size)

@@ -10,7 +10,8 @@
 double ReadRateText(const char* text);
 
 // A count or width, read the way the dialog manager's signed integer
-// conversion reads a control's text.
+// conversion reads a control's text; 0 when it does not begin with a number
+// or lies beyond the 32-bit range.
 int ReadDialogInt(const char* text);
 
 // Money text: "%.2lf " (two decimals and a trailing blank).

@@ -156,10 +156,10 @@ TEST(DialogInt, ReadsLikeTheDialogManager)
         {"abc", 0},
         {"- 5", 0},
         {"--5", 0},
-        {"2147483646", 2147483646},
-        {"-2147483647", -2147483647},
-        {"2147483647", 0},    // the limits themselves mean "out of range"
-        {"-2147483648", 0},
+        {"2147483647", INT_MAX},
+        {"-2147483648", INT_MIN},
+        {"2147483648", 0},    // beyond the range
+        {"-2147483649", 0},
         {"99999999999", 0},
         {"-99999999999", 0},
         // Only the first 29 characters are read.

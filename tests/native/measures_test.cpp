@@ -168,10 +168,16 @@ TEST(Measures, EveryByteValueAtEveryAlignment)
                 memset(buffer, 'x', sizeof buffer);
                 memcpy(buffer + at, s.c_str(), s.size() + 1);
                 const char* text = buffer + at;
-                ASSERT_EQ(CountWords(text), RefWords(s)) << first << " " << second << " @" << at;
-                for (int width : {-1, 1, 2, 80})
-                    ASSERT_EQ(CountLines(text, width), RefLines(s, width))
+                int words = RefWords(s);
+                ASSERT_EQ(CountWords(text), words) << first << " " << second << " @" << at;
+                ASSERT_EQ(CountWordsScalar(text), words) << first << " " << second;
+                for (int width : {-1, 1, 2, 80}) {
+                    int lines = RefLines(s, width);
+                    ASSERT_EQ(CountLines(text, width), lines)
                         << first << " " << second << " @" << at << " width " << width;
+                    ASSERT_EQ(CountLinesScalar(text, width), lines)
+                        << first << " " << second << " width " << width;
+                }
             }
         }
     }

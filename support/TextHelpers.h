@@ -9,7 +9,9 @@ enum { QT_SUMMARY_SIZE = 194 };
 // with control and high bytes turned into blanks. out holds QT_SUMMARY_SIZE.
 void AbbreviateText(const char* text, char* out);
 
-// Settings text to integer: empty gives the default, otherwise atoi's rule.
+// Settings text to integer: empty gives the default, otherwise atoi's rule
+// (white space, sign, digits; no digits give 0); values past the 32-bit range
+// stop at INT_MIN or INT_MAX.
 int ParseSettingInt(const char* text, int defaultValue);
 // Settings text to flag: empty gives the default, a leading "0" is off.
 bool ParseSettingFlag(const char* text, bool defaultValue);

@@ -12,8 +12,10 @@ struct CsvJob {
     char jobTitle[260] = "";
 };
 
-// "%s, \"%s\", %i, %i, %i, %.2lf \r\n" with the date text first. Returns the
-// line's length; the line is cut, never overflowed, when size is too small.
+// "%s, \"%s\", %i, %i, %i, %.2lf \r\n" with the date text first, "." as the
+// decimal point whatever the C locale. Returns the length of the text put in
+// out: the line is cut, never overflowed, when size is too small. 1024 bytes
+// hold any line.
 int FormatCsvLine(const CsvJob& job, const char* date, char* out, size_t size);
 
 // Win32: appends the job, dated now, to the file; true only when the whole

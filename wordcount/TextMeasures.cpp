@@ -52,8 +52,7 @@ inline int ClampCount(size_t n)
     return n > (size_t)INT_MAX ? INT_MAX : (int)n;
 }
 
-// Scalar line state machine; shared by the scalar path and the SIMD path's
-// awkward cases.
+// Where the line rule stands after the bytes seen so far.
 struct LineState {
     size_t lines = 0;
     long long column = 0;

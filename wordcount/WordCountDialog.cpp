@@ -52,9 +52,13 @@ const char* const kStatusTexts[] = {
 };
 
 // Sent by the shell when the taskbar is (re)created, e.g. after Explorer restarts.
+// Registered by hand: a guarded local static would drag the C++ runtime's
+// thread-safe initialisation and terminate handler into the program.
 UINT TaskbarCreatedMessage()
 {
-    static UINT message = RegisterWindowMessageA("TaskbarCreated");
+    static UINT message;
+    if (!message)
+        message = RegisterWindowMessageA("TaskbarCreated");
     return message;
 }
 

@@ -20,3 +20,10 @@ void operator delete(void* p) noexcept { std::free(p); }
 void operator delete[](void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+
+// A pure virtual call is a program error; ending here keeps the runtime's
+// terminate handler (and the demangler it drags in) out of the program.
+extern "C" void __cxa_pure_virtual()
+{
+    std::abort();
+}

@@ -6,6 +6,7 @@
 
 class LicenceTermsDialog : public LDialog {
 public:
+    void InitDialog() override;
     bool CmOk() override;
     void EnableControls() override;
 

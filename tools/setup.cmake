@@ -19,8 +19,9 @@ function(qt_add_setup_exe)
   endif()
   # A payload file that nothing produces yet leaves setup.exe out rather
   # than breaking the build.
+  get_target_property(payload_dir qt_payload SOURCE_DIR)
   foreach(f ${files})
-    get_source_file_property(generated ${f} DIRECTORY ${CMAKE_SOURCE_DIR} GENERATED)
+    get_source_file_property(generated ${f} DIRECTORY ${payload_dir} GENERATED)
     if(NOT generated AND NOT EXISTS ${f})
       message(STATUS "setup.exe: ${f} is not produced by the build, setup.exe is not made")
       return()

@@ -63,6 +63,11 @@ TEST_F(TermsTest, OpensWithNothingChosenAndANumberedTextThatScrolls)
         HWND edit = TermsEdit(page);
         ASSERT_NE(edit, nullptr);
         EXPECT_TRUE(GetWindowLongPtrA(edit, GWL_STYLE) & ES_READONLY);
+        // The reader starts at the top, with nothing selected.
+        EXPECT_EQ(SendMessageA(edit, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
+        DWORD start = 1, end = 2;
+        SendMessageA(edit, EM_GETSEL, (WPARAM)&start, (LPARAM)&end);
+        EXPECT_EQ(start, end);
         char text[8192] = "";
         GetWindowTextA(edit, text, sizeof text);
         std::string terms = text;

@@ -236,6 +236,12 @@ std::vector<std::string> StaticTexts(HWND window)
     return texts;
 }
 
+bool WaitForStartUp(HWND main, DWORD timeoutMs)
+{
+    const int keyName = 120;
+    return WaitUntil([&] { return !ControlText(main, keyName).empty(); }, timeoutMs);
+}
+
 bool IsChecked(HWND dialog, int id)
 {
     DWORD_PTR state = 0;

@@ -8,6 +8,7 @@
 //   e2e::Process app;
 //   ASSERT_TRUE(app.Start(e2e::QtallyPath()));
 //   HWND main = app.WaitForMainWindow();
+//   ASSERT_TRUE(e2e::WaitForStartUp(main));     // hot key registered from here on
 //   e2e::SetClipboardText("Hello, world!");
 //   e2e::PostCommand(main, 113);                 // "Update Text"
 //   EXPECT_TRUE(e2e::WaitForControlText(main, 103, "13"));
@@ -50,6 +51,7 @@ public:
     DWORD Id() const { return info_.dwProcessId; }
 
     // The process's "Quilltally" dialog window (class atom 32770, shown or hidden).
+    // It exists from the start of its initialisation: see WaitForStartUp.
     HWND MainWindow() const;
     HWND WaitForMainWindow(DWORD timeoutMs = 30000) const;
 
@@ -78,6 +80,10 @@ bool WaitForControlText(HWND dialog, int id, const std::string& text, DWORD time
 void SetControlText(HWND dialog, int id, const std::string& text);
 // Texts of the static controls of a window, in child order (message box text).
 std::vector<std::string> StaticTexts(HWND window);
+
+// Waits until the main dialog has finished its start-up: rates loaded, the
+// clipboard measured and the hot key registered (its name is shown last).
+bool WaitForStartUp(HWND main, DWORD timeoutMs = 30000);
 
 bool IsChecked(HWND dialog, int id);
 bool IsEnabled(HWND dialog, int id);

@@ -24,13 +24,13 @@ protected:
     }
     void TearDown() override { e2e::ResetState(); }
 
-    // Starts qtally.exe and waits until it has measured the clipboard at start.
+    // Starts qtally.exe and waits until its start-up has ended.
     HWND Start(e2e::Process& app, const std::string& arguments = "")
     {
         EXPECT_TRUE(app.Start(e2e::QtallyPath(), arguments));
         HWND main = app.WaitForMainWindow();
         EXPECT_TRUE(main) << "no Quilltally window";
-        EXPECT_TRUE(e2e::WaitUntil([&] { return !ControlText(main, IDC_TOTALCOST).empty(); }));
+        EXPECT_TRUE(e2e::WaitForStartUp(main));
         return main;
     }
 

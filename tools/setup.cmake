@@ -37,6 +37,16 @@ function(qt_add_setup_exe)
     COMMENT "Making setup.exe"
     VERBATIM)
   add_custom_target(qt_setup ALL DEPENDS ${out})
+  if(QT_BUILD_TESTS)
+    # The downloadable file: its layout against its inputs, and its imports.
+    string(REPLACE ";" "|" inputs "$<TARGET_FILE:qtally>;${files}")
+    add_test(NAME check.setup
+      COMMAND ${CMAKE_COMMAND} -DSETUP=${out} -DFILES=${inputs}
+              -P ${CMAKE_SOURCE_DIR}/setup/check-setup.cmake)
+    add_test(NAME check.imports.setup
+      COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${QT_MINGW_PREFIX}-objdump -DFILE=${out}
+              -P ${CMAKE_SOURCE_DIR}/tests/check-imports.cmake)
+  endif()
   # The end-to-end install test drives this file.
   if(TARGET install_test)
     add_dependencies(install_test qt_setup)

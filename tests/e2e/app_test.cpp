@@ -326,10 +326,12 @@ TEST_F(AppTest, SetupNamedFileWithoutTheInstallTrailerReportsCorruptionAndEnds)
     struct Case {
         const char* name;
         std::vector<unsigned char> trailer;   // appended to a copy of the program
+        bool corrupt;
     };
     const Case cases[] = {
-        {"setup.exe", {}},
-        {"MySetupCopy.exe", {0x0F, 0x0F, 0xF0, 0xF0}},   // the removal trailer does not pass
+        {"setup.exe", {}, true},
+        {"MySetupCopy.exe", {0x0F, 0x0F, 0xF0, 0xF0}, true},   // the removal trailer does not pass
+        {"x.setup", {}, false},                                 // only the title counts
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -342,7 +344,13 @@ TEST_F(AppTest, SetupNamedFileWithoutTheInstallTrailerReportsCorruptionAndEnds)
             WriteFile(file, c.trailer.data(), static_cast<DWORD>(c.trailer.size()), &written, 0);
             CloseHandle(file);
         }
-        {
+        if (!c.corrupt) {
+            e2e::Process app;
+            ASSERT_TRUE(app.Start(path));
+            EXPECT_TRUE(app.WaitForMainWindow());
+            EXPECT_FALSE(e2e::FindDialog("Install Error", app.Id()));
+            EXPECT_TRUE(app.Exit());
+        } else {
             e2e::Process app;
             ASSERT_TRUE(app.Start(path));
             HWND box = e2e::WaitForDialog("Install Error", app.Id(), 30000);

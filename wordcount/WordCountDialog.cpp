@@ -2,9 +2,11 @@
 #include "wordcount/WordCountDialog.h"
 
 #include "resources/resource.h"
+#include "support/File.h"
 #include "support/NumberText.h"
 #include "support/Settings.h"
 #include "support/TextHelpers.h"
+#include "ui/GIFHost.h"
 #include "wordcount/AddToCsvDialog.h"
 #include "wordcount/Pricing.h"
 #include "wordcount/TextMeasures.h"
@@ -87,6 +89,7 @@ WordCountDialog::~WordCountDialog()
 void WordCountDialog::InitDialog()
 {
     PlaceWindow(FULL_HEIGHT);
+    splash.Open(hwndDlg, MAKEINTRESOURCEA(IDB_SPLASH));
 
     HICON bigIcon = static_cast<HICON>(LoadImageA(g_hInstance, MAKEINTRESOURCEA(IDI_QUILLTALLY), IMAGE_ICON, 32, 32, 0));
     if (HICON old = reinterpret_cast<HICON>(SendMessageA(hwndDlg, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon))))
@@ -116,6 +119,14 @@ void WordCountDialog::InitDialog()
     // window when the queue first runs empty, so a Close posted now would be
     // undone: it is posted when that first showing happens.
     hideWhenShown = __argc > 1 && strcmp(__argv[1], "/logon") == 0;
+
+    // The banner page beside the program: start-up made its folder current.
+    char page[QT_PATH_SIZE];
+    DWORD length = GetCurrentDirectoryA(sizeof page, page);
+    if (length == 0 || length >= sizeof page)
+        page[0] = 0;
+    LFile::FilePathCat(page, "banner.htm");
+    LGIFHost::Show(GetDlgItem(hwndDlg, IDC_BANNER), page);
 }
 
 bool WordCountDialog::CmOk()

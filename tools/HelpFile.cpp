@@ -743,6 +743,24 @@ bool WriteHelpFile(const Document& doc, std::vector<uint8_t>& out, std::string& 
     record(3, contents);
     macro.textz("BrowseButtons()");
     record(4, macro);
+    // The main window, so that viewers caption it with the file's title:
+    // flags (type, name and caption given), type, name, caption, then
+    // position, size, state and colours, which are left to the viewer.
+    Bytes window;
+    window.u16(0x0007);
+    auto field = [&window](const std::string& text, size_t size) {
+        std::string f = text.substr(0, size - 1);
+        f.resize(size, '\0');
+        window.text(f);
+    };
+    field("main", 10);
+    field("main", 9);
+    field(doc.title, 51);
+    for (int k = 0; k < 5; ++k)
+        window.u16(0);
+    window.u32(0);
+    window.u32(0);
+    record(6, window);
 
     // 7. |FONT: one face name, three descriptors (attributes, half points,
     // family, face, foreground and background colours).
@@ -870,6 +888,14 @@ bool ReadHelpFile(const std::vector<uint8_t>& data, ReadResult& out, std::string
         else if (type == 2) out.copyright = ReadZ(r);
         else if (type == 3 && size == 4) out.contents = r.u32();
         else if (type == 4) out.macros.push_back(ReadZ(r));
+        else if (type == 6 && size == 90) {
+            const char* w = reinterpret_cast<const char*>(c.p);
+            ReadWindow win;
+            win.flags = Get16(c.p);
+            win.name.assign(w + 12, strnlen(w + 12, 9));
+            win.caption.assign(w + 21, strnlen(w + 21, 51));
+            out.windows.push_back(win);
+        }
         c.p += size;
     }
     if (!c.ok || c.p != c.end) {

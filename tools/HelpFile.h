@@ -2,10 +2,11 @@
 // reader of the same layout that the tests and the tool's own check use.
 //
 // What is written: the internal file system (header, directory B+ tree),
-// |SYSTEM (title, copyright, contents topic, a start-up macro), |FONT (one
-// face, a few descriptors), |TOPIC (4 KB blocks, each stored as literal-only
-// LZ77 so every block holds a fixed amount of topic data) and |CONTEXT (jump
-// names by hash). No phrases, keywords or pictures.
+// |SYSTEM (title, copyright, contents topic, a start-up macro, the main
+// window's caption), |FONT (one face, a few descriptors), |TOPIC (4 KB
+// blocks, each stored as literal-only LZ77 so every block holds a fixed
+// amount of topic data) and |CONTEXT (jump names by hash). No phrases,
+// keywords or pictures.
 #ifndef QT_TOOLS_HELPFILE_H
 #define QT_TOOLS_HELPFILE_H
 
@@ -81,11 +82,17 @@ struct ReadFont {
     std::string face;
 };
 
+struct ReadWindow {
+    uint16_t flags = 0;
+    std::string name, caption;
+};
+
 struct ReadResult {
     std::map<std::string, uint32_t> directory; // internal file -> offset
     uint16_t minor = 0, flags = 0;
     std::string title, copyright;
     std::vector<std::string> macros;
+    std::vector<ReadWindow> windows;
     uint32_t contents = 0xFFFFFFFF;
     std::vector<ReadFont> fonts;
     std::vector<ReadTopic> topics;

@@ -71,6 +71,9 @@ TEST(HelpFile, RoundTripKeepsStructureAndText)
     EXPECT_EQ(r.minor, 21);
     EXPECT_EQ(r.title, "Sample Help");
     EXPECT_EQ(r.copyright, "(c) Someone");
+    ASSERT_EQ(r.windows.size(), 1u);
+    EXPECT_EQ(r.windows[0].name, "main");
+    EXPECT_EQ(r.windows[0].caption, "Sample Help");
     ASSERT_EQ(r.topics.size(), 2u);
     EXPECT_EQ(r.contents, r.topics[0].topicOffset);
 

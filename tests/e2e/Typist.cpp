@@ -1,0 +1,279 @@
+#include "tests/e2e/Typist.h"
+
+#include "tests/e2e/AppDriver.h"
+
+#include <stdio.h>
+#include <string.h>
+#include <time.h>
+#include <vector>
+
+namespace typist {
+
+namespace {
+
+struct WindowSearch {
+    DWORD processId;
+    const char* className;
+    const char* title;
+    HWND owner;
+    HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM param)
+{
+    WindowSearch* s = reinterpret_cast<WindowSearch*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (s->processId && pid != s->processId)
+        return TRUE;
+    char text[256] = "";
+    if (s->className) {
+        GetClassNameA(window, text, sizeof text);
+        if (lstrcmpiA(text, s->className) != 0)
+            return TRUE;
+    }
+    if (s->title && e2e::WindowText(window) != s->title)
+        return TRUE;
+    if (s->owner && GetWindow(window, GW_OWNER) != s->owner)
+        return TRUE;
+    s->found = window;
+    return FALSE;
+}
+
+HWND FindTopLevel(DWORD processId, const char* className, const char* title, HWND owner)
+{
+    WindowSearch s = {processId, className, title, owner, 0};
+    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+INPUT KeyInput(WORD key, bool up)
+{
+    INPUT in = {};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = key;
+    in.ki.wScan = static_cast<WORD>(MapVirtualKeyA(key, MAPVK_VK_TO_VSC));
+    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    return in;
+}
+
+}
+
+Notepad::~Notepad()
+{
+    Stop();
+}
+
+void Notepad::Stop()
+{
+    if (info_.hProcess) {
+        TerminateProcess(info_.hProcess, 0);
+        WaitForSingleObject(info_.hProcess, 10000);
+        CloseHandle(info_.hProcess);
+        CloseHandle(info_.hThread);
+    }
+    info_ = PROCESS_INFORMATION();
+    window_ = edit_ = 0;
+}
+
+bool Notepad::Start()
+{
+    Stop();
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    char command[] = "notepad.exe";
+    if (!CreateProcessA(0, command, 0, 0, FALSE, 0, 0, 0, &startup, &info_))
+        return false;
+    WaitForInputIdle(info_.hProcess, 15000);
+    e2e::WaitUntil([&] {
+        window_ = FindTopLevel(info_.dwProcessId, "Notepad", nullptr, 0);
+        return window_ && IsWindowVisible(window_);
+    });
+    edit_ = window_ ? FindWindowExA(window_, 0, "Edit", 0) : 0;
+    return edit_ && WaitIdle(window_);
+}
+
+void Notepad::SetText(const std::string& text)
+{
+    DWORD_PTR result;
+    SendMessageTimeoutA(edit_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
+                        SMTO_ABORTIFHUNG, 10000, &result);
+}
+
+std::string Notepad::Text() const
+{
+    return e2e::WindowText(edit_);
+}
+
+void Notepad::Select(int start, int end)
+{
+    DWORD_PTR result;
+    SendMessageTimeoutA(edit_, EM_SETSEL, start, end, SMTO_ABORTIFHUNG, 10000, &result);
+}
+
+void Notepad::Selection(DWORD* start, DWORD* end) const
+{
+    *start = *end = 0;
+    DWORD_PTR packed = 0;
+    if (SendMessageTimeoutA(edit_, EM_GETSEL, 0, 0, SMTO_ABORTIFHUNG, 10000, &packed)) {
+        *start = LOWORD(packed);
+        *end = HIWORD(packed);
+    }
+}
+
+bool Notepad::Focus()
+{
+    if (!BringToFront(window_))
+        return false;
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    bool focused = e2e::WaitUntil([&] {
+        return GetGUIThreadInfo(info_.dwThreadId, &info) && info.hwndFocus == edit_;
+    });
+    return focused && WaitIdle(window_);
+}
+
+bool PutOnClipboard(const std::string& text)
+{
+    HWND owner = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, 0, 0, 0);
+    bool opened = e2e::WaitUntil([&] { return OpenClipboard(owner) != 0; }, 5000);
+    bool ok = false;
+    if (opened) {
+        EmptyClipboard();
+        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+        if (memory) {
+            memcpy(GlobalLock(memory), text.c_str(), text.size() + 1);
+            GlobalUnlock(memory);
+            ok = SetClipboardData(CF_TEXT, memory) != 0;
+            if (!ok)
+                GlobalFree(memory);
+        }
+        CloseClipboard();
+    }
+    DestroyWindow(owner);
+    return ok;
+}
+
+bool BringToFront(HWND window)
+{
+    return e2e::WaitUntil([&] {
+        if (GetForegroundWindow() == window)
+            return true;
+        SetForegroundWindow(window);
+        return false;
+    }) && WaitIdle(window);
+}
+
+bool WaitIdle(HWND window)
+{
+    DWORD_PTR result;
+    return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result) != 0;
+}
+
+void PressKey(std::initializer_list<WORD> modifiers, WORD key)
+{
+    std::vector<INPUT> inputs;
+    for (WORD m : modifiers)
+        inputs.push_back(KeyInput(m, false));
+    inputs.push_back(KeyInput(key, false));
+    inputs.push_back(KeyInput(key, true));
+    for (auto m = modifiers.end(); m != modifiers.begin();)
+        inputs.push_back(KeyInput(*--m, true));
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+std::string KeyName(WORD key)
+{
+    char name[64] = "";
+    LONG param = static_cast<LONG>(((MapVirtualKeyA(key, MAPVK_VK_TO_VSC) & 0xFF) << 16) | key);
+    GetKeyNameTextA(param, name, sizeof name);
+    return name;
+}
+
+DateOrder::DateOrder()
+{
+    had_ = GetProfileStringA("Intl", "iDate", "", old_, sizeof old_) > 0;
+}
+
+DateOrder::~DateOrder()
+{
+    WriteProfileStringA("Intl", "iDate", had_ ? old_ : nullptr);
+}
+
+void DateOrder::Set(int order)
+{
+    char text[16];
+    snprintf(text, sizeof text, "%d", order);
+    WriteProfileStringA("Intl", "iDate", text);
+}
+
+std::string TodayText(int order)
+{
+    time_t now = time(nullptr);
+    const tm* t = localtime(&now);
+    int first = t->tm_mon + 1, second = t->tm_mday, third = t->tm_year % 100;
+    if (order == 1) {
+        first = t->tm_mday;
+        second = t->tm_mon + 1;
+    } else if (order == 2) {
+        first = t->tm_year % 100;
+        third = t->tm_mday;
+    }
+    char text[16];
+    snprintf(text, sizeof text, "%02d/%02d/%02d", first, second, third);
+    return text;
+}
+
+TempFolder::TempFolder()
+{
+    char temp[MAX_PATH] = "";
+    GetTempPathA(sizeof temp, temp);
+    static int serial = 0;
+    path_ = std::string(temp) + "qt-e2e-" + std::to_string(GetCurrentProcessId()) + "-" +
+            std::to_string(++serial);
+    CreateDirectoryA(path_.c_str(), nullptr);
+}
+
+TempFolder::~TempFolder()
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((path_ + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                DeleteFileA((path_ + "\\" + found.cFileName).c_str());
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(path_.c_str());
+}
+
+std::string ReadFileBytes(const std::string& path)
+{
+    FILE* f = fopen(path.c_str(), "rb");
+    if (!f)
+        return "<missing>";
+    std::string bytes;
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0)
+        bytes.append(buffer, n);
+    fclose(f);
+    return bytes;
+}
+
+bool WriteFileBytes(const std::string& path, const std::string& bytes)
+{
+    FILE* f = fopen(path.c_str(), "wb");
+    if (!f)
+        return false;
+    bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    return fclose(f) == 0 && ok;
+}
+
+HWND FindOwnedWindow(const char* title, HWND owner)
+{
+    return FindTopLevel(0, nullptr, title, owner);
+}
+
+}

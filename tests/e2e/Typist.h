@@ -1,0 +1,91 @@
+// What a user does around Quilltally: types in an editor (Wine's notepad),
+// presses keys on the keyboard (SendInput), and looks at files and the
+// regional date order. Works together with AppDriver.h.
+#ifndef QT_TESTS_E2E_TYPIST_H
+#define QT_TESTS_E2E_TYPIST_H
+
+#include <windows.h>
+
+#include <initializer_list>
+#include <string>
+
+namespace typist {
+
+// Wine's notepad, started fresh and ended (without saving) when it goes.
+class Notepad {
+public:
+    Notepad() = default;
+    Notepad(const Notepad&) = delete;
+    Notepad& operator=(const Notepad&) = delete;
+    ~Notepad();
+
+    bool Start();   // ends the one started before
+    void Stop();
+    HWND Window() const { return window_; }
+    HWND Edit() const { return edit_; }
+    void SetText(const std::string& text);
+    std::string Text() const;
+    void Select(int start, int end);
+    void Selection(DWORD* start, DWORD* end) const;
+    // Brings it to the front with the keyboard focus in its text, and waits
+    // until it is idle, so that keys posted to it are handled at once.
+    bool Focus();
+
+private:
+    PROCESS_INFORMATION info_ = {};
+    HWND window_ = 0;
+    HWND edit_ = 0;
+};
+
+// Puts the text on the clipboard and leaves it without an owner window: other
+// programs (Wine's notepad among them) ask the owner about the clipboard
+// and would wait for this test, which does not serve messages while it waits.
+bool PutOnClipboard(const std::string& text);
+
+// Makes window the foreground window and waits until the system says so.
+bool BringToFront(HWND window);
+// Waits until the window's thread has handled everything sent before.
+bool WaitIdle(HWND window);
+
+// Presses and releases a key with the modifiers held, on the real keyboard
+// input (SendInput); an empty list of modifiers presses the key alone.
+void PressKey(std::initializer_list<WORD> modifiers, WORD key);
+// The platform's name of a key, as a key name text shows it.
+std::string KeyName(WORD key);
+
+// The "Intl"/"iDate" profile value; Restores the old value when it goes.
+class DateOrder {
+public:
+    DateOrder();
+    ~DateOrder();
+    void Set(int order);
+
+private:
+    char old_[16] = "";
+    bool had_ = false;
+};
+
+// Today's date as the CSV log writes it in the given order, worked out here.
+std::string TodayText(int order);
+
+// A fresh folder under the temporary folder, removed with its files.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    const std::string& Path() const { return path_; }
+    std::string File(const char* name) const { return path_ + "\\" + name; }
+
+private:
+    std::string path_;
+};
+
+std::string ReadFileBytes(const std::string& path);   // "<missing>" when it cannot be read
+bool WriteFileBytes(const std::string& path, const std::string& bytes);
+
+// A top-level window with this title owned by owner.
+HWND FindOwnedWindow(const char* title, HWND owner);
+
+}
+
+#endif

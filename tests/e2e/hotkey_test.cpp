@@ -1,0 +1,249 @@
+// The hot key end to end: a real editor, real key presses, the real program.
+#include <gtest/gtest.h>
+
+#include "support/NumberText.h"
+#include "support/TextHelpers.h"
+#include "tests/e2e/AppDriver.h"
+#include "tests/e2e/Typist.h"
+#include "wordcount/TextMeasures.h"
+
+#include <string>
+
+namespace {
+
+using typist::KeyName;
+using typist::PressKey;
+
+enum {
+    kSummary = 101, kCharacters = 103, kWords = 106, kTotal = 115,
+    kChangeKey = 116, kHotKeyOn = 117, kAutoSelect = 119, kKeyName = 120,
+    kCmClose = 1002,
+};
+
+const char kNotepadText[] =
+    "Dear Ms Ortega,\r\n\r\nplease find the transcript of the 12 May hearing below;\r\n"
+    "it runs to three pages.\r\n\r\nKind regards";
+
+std::string Setting(const char* name)
+{
+    std::string text;
+    return e2e::ReadSettingText(name, &text) ? text : "<missing>";
+}
+
+// True when this process can take the combination, that is nobody holds it.
+bool HotKeyIsFree(UINT modifiers, UINT key)
+{
+    if (!RegisterHotKey(0, 0x5151, modifiers, key))
+        return false;
+    UnregisterHotKey(0, 0x5151);
+    return true;
+}
+
+// Notepad with a text in it, and Quilltally started after it.
+struct Session {
+    typist::Notepad notepad;
+    e2e::Process app;
+    HWND main = 0;
+
+    bool Start()
+    {
+        if (!notepad.Start())
+            return false;
+        notepad.SetText(kNotepadText);
+        if (!app.Start(e2e::QtallyPath()))
+            return false;
+        main = app.WaitForMainWindow();
+        return main && e2e::WaitForStartUp(main);
+    }
+
+    // Sends Quilltally to the tray, so that its coming forward can be seen.
+    bool HideMain()
+    {
+        e2e::PostCommand(main, kCmClose);
+        return e2e::WaitUntil([&] { return !IsWindowVisible(main); });
+    }
+
+    // Presses the key in notepad; true when Quilltally came forward.
+    bool PressInNotepad(std::initializer_list<WORD> modifiers, WORD key, DWORD timeoutMs = 15000)
+    {
+        if (!notepad.Focus())
+            return false;
+        PressKey(modifiers, key);
+        return e2e::WaitUntil([&] { return IsWindowVisible(main) != 0; }, timeoutMs);
+    }
+
+    HWND OpenChangeKey()
+    {
+        e2e::Click(main, kChangeKey);
+        HWND dialog = e2e::WaitForDialog("Change Key", app.Id());
+        return dialog && typist::BringToFront(dialog) ? dialog : 0;
+    }
+};
+
+class HotKeyTest : public ::testing::Test {
+protected:
+    void SetUp() override { e2e::ResetState(); }
+    void TearDown() override { e2e::ResetState(); }
+};
+
+TEST_F(HotKeyTest, CaptureCopiesTheFocusedEditorsWholeTextAndPricesIt)
+{
+    e2e::WriteSettingText("FixedCostAmount", "1");
+    e2e::WriteSettingText("CostPerCharacter", "0.01");
+    e2e::WriteSettingText("CostPerWord", "0.1");
+    e2e::WriteSettingText("CostPerLine", "0");
+    Session s;
+    ASSERT_TRUE(s.Start());
+    ASSERT_TRUE(typist::PutOnClipboard("on the clipboard before"));
+    ASSERT_TRUE(s.HideMain());
+
+    ASSERT_TRUE(s.PressInNotepad({VK_SHIFT}, VK_F8));
+    int characters = CountCharacters(kNotepadText);
+    int words = CountWords(kNotepadText);
+    EXPECT_TRUE(e2e::WaitForControlText(s.main, kCharacters, std::to_string(characters)));
+    EXPECT_EQ(e2e::ControlText(s.main, kWords), std::to_string(words));
+    char total[32];
+    FormatMoney(1 + characters * 0.01 + words * 0.1, total, sizeof total);
+    EXPECT_EQ(e2e::ControlText(s.main, kTotal), total);
+    char summary[QT_SUMMARY_SIZE];
+    AbbreviateText(kNotepadText, summary);
+    EXPECT_EQ(e2e::ControlText(s.main, kSummary), summary);
+    EXPECT_EQ(GetForegroundWindow(), s.main);
+    // Select-all and copy really went through notepad.
+    std::string clipboard;
+    EXPECT_TRUE(e2e::ClipboardText(&clipboard));
+    EXPECT_EQ(clipboard, kNotepadText);
+}
+
+// Without keys sent, the hot key measures the clipboard as it is and leaves
+// the editor's selection alone: with the option cleared, and when Quilltally
+// itself is in front.
+TEST_F(HotKeyTest, WithoutSelectAndCopyTheClipboardIsMeasuredAsItIs)
+{
+    struct Case {
+        const char* name;
+        bool autoSelect;
+        bool mainInFront;
+    } cases[] = {{"option cleared", false, false}, {"Quilltally in front", true, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        e2e::ResetState();
+        e2e::WriteSettingText("HotKeyAutoSelect", c.autoSelect ? "1" : "0");
+        Session s;
+        ASSERT_TRUE(s.Start());
+        EXPECT_EQ(e2e::IsChecked(s.main, kAutoSelect), c.autoSelect);
+        s.notepad.Select(5, 12);
+        const std::string copied = "two words";
+        ASSERT_TRUE(typist::PutOnClipboard(copied));
+        e2e::SetControlText(s.main, kCharacters, "");
+
+        if (c.mainInFront) {
+            ASSERT_TRUE(typist::BringToFront(s.main));
+            PressKey({VK_SHIFT}, VK_F8);
+        } else {
+            ASSERT_TRUE(s.HideMain());
+            ASSERT_TRUE(s.PressInNotepad({VK_SHIFT}, VK_F8));
+        }
+        EXPECT_TRUE(e2e::WaitForControlText(s.main, kCharacters,
+                                            std::to_string(CountCharacters(copied.c_str()))));
+        EXPECT_EQ(e2e::ControlText(s.main, kWords), std::to_string(CountWords(copied.c_str())));
+        std::string clipboard;
+        EXPECT_TRUE(e2e::ClipboardText(&clipboard));
+        EXPECT_EQ(clipboard, copied);
+        DWORD start, end;
+        s.notepad.Selection(&start, &end);
+        EXPECT_EQ(start, 5u);
+        EXPECT_EQ(end, 12u);
+    }
+}
+
+TEST_F(HotKeyTest, CtrlQBecomesTheHotKeyAndShiftF8IsReleased)
+{
+    Session s;
+    ASSERT_TRUE(s.Start());
+    EXPECT_EQ(e2e::ControlText(s.main, kKeyName), "Shift+" + KeyName(VK_F8));
+    EXPECT_FALSE(HotKeyIsFree(MOD_SHIFT, VK_F8));
+
+    HWND dialog = s.OpenChangeKey();
+    ASSERT_TRUE(dialog);
+    EXPECT_FALSE(IsWindowEnabled(s.main));
+    PressKey({VK_CONTROL}, 'Q');
+    EXPECT_TRUE(e2e::WaitUntil([&] { return !IsWindow(dialog); }));
+    EXPECT_EQ(Setting("HotKey"), "81");
+    EXPECT_EQ(Setting("HotKeyModifier"), "2");
+    EXPECT_TRUE(e2e::WaitForControlText(s.main, kKeyName, "Ctrl+" + KeyName('Q')));
+    EXPECT_TRUE(IsWindowEnabled(s.main));
+
+    ASSERT_TRUE(s.HideMain());
+    EXPECT_FALSE(s.PressInNotepad({VK_SHIFT}, VK_F8, 1500));
+    EXPECT_TRUE(HotKeyIsFree(MOD_SHIFT, VK_F8));
+    EXPECT_TRUE(s.PressInNotepad({VK_CONTROL}, 'Q'));
+    EXPECT_TRUE(e2e::WaitForControlText(s.main, kCharacters,
+                                        std::to_string(CountCharacters(kNotepadText))));
+}
+
+TEST_F(HotKeyTest, EnterAndShiftAloneWaitEscKeepsTheOldKeyAltF5IsTaken)
+{
+    Session s;
+    ASSERT_TRUE(s.Start());
+    HWND dialog = s.OpenChangeKey();
+    ASSERT_TRUE(dialog);
+    PressKey({}, VK_RETURN);
+    PressKey({}, VK_SHIFT);
+    EXPECT_FALSE(e2e::WaitUntil([&] { return !IsWindow(dialog); }, 1500));
+    EXPECT_EQ(Setting("HotKey"), "<missing>");
+
+    PressKey({}, VK_ESCAPE);
+    EXPECT_TRUE(e2e::WaitUntil([&] { return !IsWindow(dialog); }));
+    EXPECT_EQ(Setting("HotKey"), "<missing>");
+    EXPECT_EQ(Setting("HotKeyModifier"), "<missing>");
+    EXPECT_EQ(e2e::ControlText(s.main, kKeyName), "Shift+" + KeyName(VK_F8));
+    ASSERT_TRUE(s.HideMain());
+    EXPECT_TRUE(s.PressInNotepad({VK_SHIFT}, VK_F8));
+
+    dialog = s.OpenChangeKey();
+    ASSERT_TRUE(dialog);
+    PressKey({VK_MENU}, VK_F5);
+    EXPECT_TRUE(e2e::WaitUntil([&] { return !IsWindow(dialog); }));
+    EXPECT_EQ(Setting("HotKey"), "116");
+    EXPECT_EQ(Setting("HotKeyModifier"), "1");
+    EXPECT_TRUE(e2e::WaitForControlText(s.main, kKeyName, "Alt+" + KeyName(VK_F5)));
+}
+
+TEST_F(HotKeyTest, KeyNameShowsTheModifiersInTheirOrder)
+{
+    e2e::WriteSettingText("HotKey", "119");
+    e2e::WriteSettingText("HotKeyModifier", "7");
+    e2e::Process app;
+    ASSERT_TRUE(app.Start(e2e::QtallyPath()));
+    HWND main = app.WaitForMainWindow();
+    ASSERT_TRUE(main);
+    EXPECT_TRUE(e2e::WaitForControlText(main, kKeyName, "Ctrl+Alt+Shift+" + KeyName(VK_F8)));
+}
+
+TEST_F(HotKeyTest, EnableHotKeyClearedLeavesTheKeyAloneAndRemovesRunAtLogon)
+{
+    e2e::WriteSettingText("HotKeyOn", "0");
+    HKEY run;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, e2e::kRunKey, 0, 0, 0, KEY_SET_VALUE, 0, &run, 0),
+              ERROR_SUCCESS);
+    const char old[] = "C:\\old\\qtally.exe /logon";
+    RegSetValueExA(run, e2e::kRunValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(old), sizeof old);
+    RegCloseKey(run);
+    Session s;
+    ASSERT_TRUE(s.Start());
+
+    EXPECT_FALSE(e2e::IsChecked(s.main, kHotKeyOn));
+    for (int id : {kChangeKey, kAutoSelect, kKeyName})
+        EXPECT_FALSE(e2e::IsEnabled(s.main, id)) << id;
+    EXPECT_EQ(e2e::ControlText(s.main, kKeyName), "Shift+" + KeyName(VK_F8));
+    ASSERT_TRUE(s.HideMain());
+    EXPECT_FALSE(s.PressInNotepad({VK_SHIFT}, VK_F8, 1500));
+    EXPECT_TRUE(HotKeyIsFree(MOD_SHIFT, VK_F8));
+
+    EXPECT_TRUE(s.app.Exit());
+    std::string value;
+    EXPECT_FALSE(e2e::ReadRegistryText(e2e::kRunKey, e2e::kRunValue, &value)) << value;
+}
+
+}

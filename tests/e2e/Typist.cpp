@@ -211,16 +211,14 @@ std::string TodayText(int order)
 {
     time_t now = time(nullptr);
     const tm* t = localtime(&now);
-    int first = t->tm_mon + 1, second = t->tm_mday, third = t->tm_year % 100;
-    if (order == 1) {
-        first = t->tm_mday;
-        second = t->tm_mon + 1;
-    } else if (order == 2) {
-        first = t->tm_year % 100;
-        third = t->tm_mday;
-    }
+    int day = t->tm_mday, month = t->tm_mon + 1, year = t->tm_year % 100;
     char text[16];
-    snprintf(text, sizeof text, "%02d/%02d/%02d", first, second, third);
+    if (order == 1)
+        snprintf(text, sizeof text, "%02d/%02d/%02d", day, month, year);
+    else if (order == 2)
+        snprintf(text, sizeof text, "%02d/%02d/%02d", year, month, day);
+    else
+        snprintf(text, sizeof text, "%02d/%02d/%02d", month, day, year);
     return text;
 }
 

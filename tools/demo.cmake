@@ -1,0 +1,8 @@
+# Windows builds: qtdemo, which the run command's demo uses to work Quilltally
+# the way a user does (notepad, the hot key, the CSV dialog).
+if(NOT WIN32)
+  return()
+endif()
+add_executable(qtdemo ${CMAKE_CURRENT_LIST_DIR}/demo.cpp)
+target_link_libraries(qtdemo PRIVATE qt_core user32 gdi32 advapi32)
+target_link_options(qtdemo PRIVATE -static -static-libgcc -static-libstdc++)

@@ -250,23 +250,29 @@ bool HasText(void* window)
     return text[0] != 0;
 }
 
+struct OtherWindows {
+    DWORD pid;
+    HWND main;
+    bool seen;
+};
+
+BOOL CALLBACK NoteOtherWindow(HWND window, LPARAM param)
+{
+    OtherWindows* o = (OtherWindows*)param;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid == o->pid && window != o->main && IsWindowVisible(window))
+        o->seen = true;
+    return TRUE;
+}
+
+// True once the splash (any window of the program besides its main one) is gone.
 bool SplashGone(void* p)
 {
     PROCESS_INFORMATION* app = (PROCESS_INFORMATION*)p;
-    HWND main = FindWindowOf(app->dwProcessId, "#32770", "Quilltally");
-    struct Other {
-        DWORD pid;
-        HWND main;
-        bool seen;
-    } other = {app->dwProcessId, main, false};
-    EnumWindows([](HWND w, LPARAM param) -> BOOL {
-        Other* o = (Other*)param;
-        DWORD pid = 0;
-        GetWindowThreadProcessId(w, &pid);
-        if (pid == o->pid && w != o->main && IsWindowVisible(w))
-            o->seen = true;
-        return TRUE;
-    }, (LPARAM)&other);
+    OtherWindows other = {app->dwProcessId, FindWindowOf(app->dwProcessId, "#32770", "Quilltally"),
+                          false};
+    EnumWindows(NoteOtherWindow, (LPARAM)&other);
     return !other.seen;
 }
 

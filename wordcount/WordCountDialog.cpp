@@ -20,7 +20,7 @@ namespace {
 const char kSettings[] = "Settings";
 const char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char kRunValue[] = "QuilltallyRun";
-const char kMakerPage[] = "https://www.corvane.com/";
+const char kMakerPage[] = "https://www.corvane.example/";
 
 enum {
     STATUS_TIMER = 1,
@@ -49,7 +49,7 @@ const char* const kStatusTexts[] = {
     "Corvane Pedalnote: play, pause and rewind recordings with a foot pedal",
     "Corvane Invoicery turns your Quilltally job log into invoices",
     "Corvane Spellfold checks your spelling in any editor",
-    "More tools for typists and transcribers at www.corvane.com",
+    "More tools for typists and transcribers at www.corvane.example",
     "",
 };
 

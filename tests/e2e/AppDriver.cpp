@@ -56,18 +56,31 @@ DialogSearch SearchDialogs(const char* title, DWORD processId)
 }
 
 // Owner of the clipboard data this process puts there.
-HWND ClipboardOwner()
-{
-    static HWND owner = CreateWindowExA(0, "STATIC", "e2e clipboard", 0, 0, 0, 0, 0, HWND_MESSAGE, 0,
-                                        GetModuleHandleA(0), 0);
-    return owner;
-}
+// The clipboard is opened with a window of its own, destroyed when it is
+// closed again: an owner left behind on a thread that serves no messages
+// makes Wine's clipboard wait for it whenever another program copies, long
+// enough for a hot key capture to miss its text.
+class ClipboardSession {
+public:
+    ClipboardSession()
+        : owner_(CreateWindowExA(0, "STATIC", "e2e clipboard", 0, 0, 0, 0, 0, HWND_MESSAGE, 0,
+                                 GetModuleHandleA(0), 0))
+    {
+        // Another program may hold the clipboard for a moment.
+        open_ = WaitUntil([this] { return OpenClipboard(owner_) != 0; }, 5000);
+    }
+    ~ClipboardSession()
+    {
+        if (open_)
+            CloseClipboard();
+        DestroyWindow(owner_);
+    }
+    bool Open() const { return open_; }
 
-// Another program may hold the clipboard for a moment.
-bool OpenTheClipboard()
-{
-    return WaitUntil([] { return OpenClipboard(ClipboardOwner()) != 0; }, 5000);
-}
+private:
+    HWND owner_;
+    bool open_;
+};
 
 INT_PTR CALLBACK PlainDialogProc(HWND, UINT, WPARAM, LPARAM)
 {
@@ -302,13 +315,13 @@ bool SetClipboardText(const std::string& text)
         return false;
     memcpy(GlobalLock(memory), text.c_str(), text.size() + 1);
     GlobalUnlock(memory);
-    if (!OpenTheClipboard()) {
+    ClipboardSession clipboard;
+    if (!clipboard.Open()) {
         GlobalFree(memory);
         return false;
     }
     EmptyClipboard();
     bool ok = SetClipboardData(CF_TEXT, memory) != 0;
-    CloseClipboard();
     if (!ok)
         GlobalFree(memory);
     return ok;
@@ -316,17 +329,15 @@ bool SetClipboardText(const std::string& text)
 
 bool EmptyTheClipboard()
 {
-    if (!OpenTheClipboard())
-        return false;
-    bool ok = EmptyClipboard() != 0;
-    CloseClipboard();
-    return ok;
+    ClipboardSession clipboard;
+    return clipboard.Open() && EmptyClipboard() != 0;
 }
 
 bool ClipboardText(std::string* text)
 {
     text->clear();
-    if (!OpenTheClipboard())
+    ClipboardSession clipboard;
+    if (!clipboard.Open())
         return false;
     bool found = false;
     if (HANDLE data = GetClipboardData(CF_TEXT)) {
@@ -336,7 +347,6 @@ bool ClipboardText(std::string* text)
             GlobalUnlock(data);
         }
     }
-    CloseClipboard();
     return found;
 }
 

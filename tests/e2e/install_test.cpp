@@ -14,10 +14,11 @@
 #include "resources/resource.h"
 #include "setup/SetupLayout.h"
 #include "tests/e2e/AppDriver.h"
+#include "tests/common/TestFiles.h"
 
 namespace {
 
-using Bytes = std::vector<unsigned char>;
+using namespace testfiles;
 
 const char kTermsCaption[] = "Quilltally Software Licence Terms";
 const char kProgressCaption[] = "Installing Quilltally v 1.03";
@@ -27,37 +28,6 @@ const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Expl
 const char kFoldersKey[] = "Software\\Corvane\\Quilltally\\Folders";
 const char kCorruptText[] = "Installation file corrupt.\n\nA checksum error was detected in your install "
                             "file, please redownload file and install again.";
-
-Bytes ReadBytes(const std::string& path)
-{
-    Bytes bytes;
-    HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, 0, OPEN_EXISTING, 0, 0);
-    if (f == INVALID_HANDLE_VALUE)
-        return bytes;
-    bytes.resize(GetFileSize(f, 0));
-    DWORD got = 0;
-    if (!bytes.empty())
-        ReadFile(f, bytes.data(), (DWORD)bytes.size(), &got, 0);
-    CloseHandle(f);
-    bytes.resize(got);
-    return bytes;
-}
-
-bool WriteBytes(const std::string& path, const Bytes& bytes)
-{
-    HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, 0, CREATE_ALWAYS, 0, 0);
-    if (f == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD written = 0;
-    WriteFile(f, bytes.data(), (DWORD)bytes.size(), &written, 0);
-    CloseHandle(f);
-    return written == bytes.size();
-}
-
-bool Exists(const std::string& path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
 
 std::string Text(HKEY root, const char* key, const char* value)
 {
@@ -98,27 +68,6 @@ std::string Lower(std::string s)
     for (char& c : s)
         c = (char)tolower((unsigned char)c);
     return s;
-}
-
-std::string LinkTarget(const std::string& linkPath)
-{
-    std::string target = "<no link>";
-    CoInitialize(0);
-    IShellLinkA* link = 0;
-    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, 0, CLSCTX_INPROC_SERVER, IID_IShellLinkA, (void**)&link))) {
-        IPersistFile* file = 0;
-        if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, (void**)&file))) {
-            WCHAR wide[MAX_PATH];
-            MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, wide, MAX_PATH);
-            char path[MAX_PATH] = "";
-            if (SUCCEEDED(file->Load(wide, STGM_READ)) && SUCCEEDED(link->GetPath(path, MAX_PATH, 0, 0)))
-                target = path;
-            file->Release();
-        }
-        link->Release();
-    }
-    CoUninitialize();
-    return target;
 }
 
 DWORD WindowProcess(HWND window)

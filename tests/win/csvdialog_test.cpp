@@ -8,6 +8,7 @@
 #include "support/Settings.h"
 #include "wordcount/AddToCsvDialog.h"
 #include "ScriptedUi.h"
+#include "tests/common/TestFiles.h"
 
 using uiscript::FindThreadWindow;
 using uiscript::Play;
@@ -16,29 +17,9 @@ using uiscript::WindowText;
 
 namespace {
 
+using namespace testfiles;
+
 const LPCSTR kAddToCsv = MAKEINTRESOURCEA(IDD_ADDTOCSV);
-
-std::string ReadFileBytes(const std::string& path)
-{
-    std::string bytes;
-    FILE* f = fopen(path.c_str(), "rb");
-    if (!f)
-        return "<missing>";
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, f)) > 0)
-        bytes.append(buf, n);
-    fclose(f);
-    return bytes;
-}
-
-void WriteFileBytes(const std::string& path, const std::string& bytes)
-{
-    FILE* f = fopen(path.c_str(), "wb");
-    ASSERT_TRUE(f);
-    fwrite(bytes.data(), 1, bytes.size(), f);
-    fclose(f);
-}
 
 // Today in the user's date order, worked out here independently.
 std::string Today()
@@ -147,14 +128,14 @@ TEST_F(CsvDialogTest, OkAppendsTheJobStoresThePathAndConfirms)
     EXPECT_EQ(confirmationOwner, (HWND)0);
     EXPECT_EQ(StoredPath(), path);
     std::string rest = ", \"" + title + "\", 1234, 200, 15, 3.46 \r\n";
-    std::string written = ReadFileBytes(path);
+    std::string written = ReadText(path);
     EXPECT_TRUE(written == before + rest || written == after + rest) << written;
 }
 
 TEST_F(CsvDialogTest, FailedAppendShowsAnErrorKeepsTheDialogOpenAndStoresNothing)
 {
     const std::string locked = folder + "\\locked.csv";
-    WriteFileBytes(locked, "kept bytes");
+    ASSERT_TRUE(WriteText(locked, "kept bytes"));
     HANDLE holder = CreateFileA(locked.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                 OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
@@ -199,7 +180,7 @@ TEST_F(CsvDialogTest, FailedAppendShowsAnErrorKeepsTheDialogOpenAndStoresNothing
         EXPECT_EQ(StoredPath(), folder + "\\previous.csv");
     }
     CloseHandle(holder);
-    EXPECT_EQ(ReadFileBytes(locked), "kept bytes");
+    EXPECT_EQ(ReadText(locked), "kept bytes");
     EXPECT_EQ(GetFileAttributesA((folder + "\\missing").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 

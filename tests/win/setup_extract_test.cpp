@@ -12,10 +12,11 @@
 #include "resources/resource.h"
 #include "setup/InstallDialog.h"
 #include "ui/Dialog.h"
+#include "tests/common/TestFiles.h"
 
 namespace {
 
-using Bytes = std::vector<unsigned char>;
+using namespace testfiles;
 
 Bytes Pattern(size_t size, unsigned seed)
 {
@@ -23,58 +24,6 @@ Bytes Pattern(size_t size, unsigned seed)
     for (size_t i = 0; i < size; ++i)
         bytes[i] = (unsigned char)(i * 37 + seed * 11 + (i >> 9));
     return bytes;
-}
-
-bool WriteBytes(const std::string& path, const Bytes& bytes)
-{
-    HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, 0, CREATE_ALWAYS, 0, 0);
-    if (f == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD written = 0;
-    if (!bytes.empty())
-        WriteFile(f, bytes.data(), (DWORD)bytes.size(), &written, 0);
-    CloseHandle(f);
-    return written == bytes.size();
-}
-
-bool Exists(const std::string& path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-Bytes ReadBytes(const std::string& path)
-{
-    Bytes bytes;
-    HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, 0, OPEN_EXISTING, 0, 0);
-    if (f == INVALID_HANDLE_VALUE)
-        return bytes;
-    bytes.resize(GetFileSize(f, 0));
-    DWORD got = 0;
-    if (!bytes.empty())
-        ReadFile(f, bytes.data(), (DWORD)bytes.size(), &got, 0);
-    CloseHandle(f);
-    bytes.resize(got);
-    return bytes;
-}
-
-void DeleteTree(const std::string& folder)
-{
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = data.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            std::string path = folder + "\\" + name;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                DeleteTree(path);
-            else
-                DeleteFileA(path.c_str());
-        } while (FindNextFileA(find, &data));
-        FindClose(find);
-    }
-    RemoveDirectoryA(folder.c_str());
 }
 
 // What the progress window was shown, and the message box if one came.

@@ -12,8 +12,11 @@
 #include "setup/InstallDialog.h"
 #include "support/Settings.h"
 #include "ui/Dialog.h"
+#include "tests/common/TestFiles.h"
 
 namespace {
+
+using namespace testfiles;
 
 const char kCurrentVersion[] = "Software\\Microsoft\\Windows\\CurrentVersion";
 const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
@@ -66,76 +69,10 @@ private:
     BYTE data_[1024];
 };
 
-bool Exists(const std::string& path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 bool IsFolder(const std::string& path)
 {
     DWORD a = GetFileAttributesA(path.c_str());
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-void WriteText(const std::string& path, const std::string& text)
-{
-    HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, 0, CREATE_ALWAYS, 0, 0);
-    DWORD written;
-    WriteFile(f, text.data(), (DWORD)text.size(), &written, 0);
-    CloseHandle(f);
-}
-
-std::string ReadText(const std::string& path)
-{
-    HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, 0, OPEN_EXISTING, 0, 0);
-    if (f == INVALID_HANDLE_VALUE)
-        return "<missing>";
-    char buffer[256];
-    DWORD got = 0;
-    ReadFile(f, buffer, sizeof buffer, &got, 0);
-    CloseHandle(f);
-    return std::string(buffer, got);
-}
-
-void DeleteTree(const std::string& folder)
-{
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = data.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            std::string path = folder + "\\" + name;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                DeleteTree(path);
-            else
-                DeleteFileA(path.c_str());
-        } while (FindNextFileA(find, &data));
-        FindClose(find);
-    }
-    RemoveDirectoryA(folder.c_str());
-}
-
-std::string LinkTarget(const std::string& linkPath)
-{
-    std::string target = "<unreadable>";
-    CoInitialize(0);
-    IShellLinkA* link = 0;
-    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, 0, CLSCTX_INPROC_SERVER, IID_IShellLinkA, (void**)&link))) {
-        IPersistFile* file = 0;
-        if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, (void**)&file))) {
-            WCHAR wide[MAX_PATH];
-            MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, wide, MAX_PATH);
-            char path[MAX_PATH] = "";
-            if (SUCCEEDED(file->Load(wide, STGM_READ)) && SUCCEEDED(link->GetPath(path, MAX_PATH, 0, 0)))
-                target = path;
-            file->Release();
-        }
-        link->Release();
-    }
-    CoUninitialize();
-    return target;
 }
 
 class LocationsTest : public ::testing::Test {

@@ -14,8 +14,11 @@
 #include "support/NumberText.h"
 #include "ui/Dialog.h"
 #include "wordcount/CsvLog.h"
+#include "tests/common/TestFiles.h"
 
 namespace {
+
+using namespace testfiles;
 
 // ---- Dialog integers ----------------------------------------------------------
 
@@ -100,41 +103,13 @@ std::string TempFolder(const char* name)
 
 void MakeFile(const std::string& path, const char* content = "x")
 {
-    FILE* f = fopen(path.c_str(), "wb");
-    ASSERT_TRUE(f != nullptr) << path;
-    fputs(content, f);
-    fclose(f);
-}
-
-bool Exists(const std::string& path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-void RemoveTree(const std::string& folder)
-{
-    WIN32_FIND_DATAA found;
-    HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (h != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = found.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            std::string path = folder + "\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(path);
-            else
-                DeleteFileA(path.c_str());
-        } while (FindNextFileA(h, &found));
-        FindClose(h);
-    }
-    RemoveDirectoryA(folder.c_str());
+    ASSERT_TRUE(WriteText(path, content)) << path;
 }
 
 TEST(DeleteFolderAndFiles, RemovesAFolderOfFiles)
 {
     std::string folder = TempFolder("qt-delete-plain");
-    RemoveTree(folder);
+    DeleteTree(folder);
     ASSERT_TRUE(CreateDirectoryA(folder.c_str(), NULL));
     for (const char* name : {"a.txt", "b", "c.d.e", "no extension here"})
         MakeFile(folder + "\\" + name);
@@ -156,7 +131,7 @@ TEST(DeleteFolderAndFiles, KeepsSubfoldersAndDotNames)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.kept);
         std::string folder = TempFolder("qt-delete-kept");
-        RemoveTree(folder);
+        DeleteTree(folder);
         ASSERT_TRUE(CreateDirectoryA(folder.c_str(), NULL));
         MakeFile(folder + "\\file1.txt");
         MakeFile(folder + "\\file2");
@@ -175,32 +150,18 @@ TEST(DeleteFolderAndFiles, KeepsSubfoldersAndDotNames)
         if (c.isFolder) {
             EXPECT_TRUE(Exists(kept + "\\inner.txt"));
         }
-        RemoveTree(folder);
+        DeleteTree(folder);
     }
 }
 
 TEST(DeleteFolderAndFiles, MissingFolder)
 {
     std::string folder = TempFolder("qt-delete-missing");
-    RemoveTree(folder);
+    DeleteTree(folder);
     EXPECT_FALSE(LFile::DeleteFolderAndFiles(folder.c_str()));
 }
 
 // ---- CSV append ---------------------------------------------------------------
-
-std::string ReadAll(const std::string& path)
-{
-    std::string content;
-    FILE* f = fopen(path.c_str(), "rb");
-    if (!f)
-        return content;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0)
-        content.append(buffer, n);
-    fclose(f);
-    return content;
-}
 
 CsvJob Job(const char* title, int characters, int words, int lines, double total)
 {
@@ -262,7 +223,7 @@ TEST_F(CsvAppend, AppendsOneLinePerJob)
         ASSERT_TRUE(AppendJobToCsv(first, path_.c_str()));
         ASSERT_TRUE(AppendJobToCsv(second, path_.c_str()));
         std::string after = Today();
-        std::string content = ReadAll(path_);
+        std::string content = ReadText(path_);
         std::string kept = c.existing ? c.existing : "";
         // The day may turn over during the test: either date will do.
         EXPECT_TRUE(content == kept + Line(first, before) + Line(second, before) ||
@@ -280,7 +241,7 @@ TEST_F(CsvAppend, FailuresWriteNothing)
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     EXPECT_FALSE(AppendJobToCsv(job, path_.c_str()));
     CloseHandle(held);
-    EXPECT_EQ(ReadAll(path_), "kept");
+    EXPECT_EQ(ReadText(path_), "kept");
 
     std::string missing = TempFolder("qt-no-such-folder") + "\\jobs.csv";
     EXPECT_FALSE(AppendJobToCsv(job, missing.c_str()));

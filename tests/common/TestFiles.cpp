@@ -42,6 +42,13 @@ bool WriteBytes(const std::string& path, const void* data, size_t size)
     return written == size;
 }
 
+std::string TempPath(const std::string& name)
+{
+    char temp[MAX_PATH] = "";
+    GetTempPathA(sizeof temp, temp);   // ends with a backslash
+    return temp + name;
+}
+
 bool Exists(const std::string& path)
 {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;

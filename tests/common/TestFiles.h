@@ -28,6 +28,9 @@ inline bool WriteText(const std::string& path, const std::string& text)
     return WriteBytes(path, text.data(), text.size());
 }
 
+// A path in the temporary folder.
+std::string TempPath(const std::string& name);
+
 bool Exists(const std::string& path);
 // Removes the folder with everything below it.
 void DeleteTree(const std::string& folder);

@@ -8,6 +8,7 @@
 
 #include "tests/e2e/AppDriver.h"
 #include "tests/e2e/Typist.h"
+#include "tests/common/TestFiles.h"
 
 namespace {
 
@@ -155,9 +156,7 @@ TEST_F(HelpTest, ViewerOpensTopicsByName)
 TEST_F(HelpTest, MissingHelpFileBringsNoMessageFromQuilltally)
 {
     // A copy of the program in a folder of its own, without app.hlp.
-    char temp[MAX_PATH];
-    GetTempPathA(sizeof temp, temp);
-    const std::string folder = std::string(temp) + "quilltally-nohelp";
+    const std::string folder = testfiles::TempPath("quilltally-nohelp");
     const std::string program = folder + "\\qtally.exe";
     CreateDirectoryA(folder.c_str(), NULL);
     ASSERT_TRUE(CopyFileA(e2e::QtallyPath().c_str(), program.c_str(), FALSE));

@@ -138,9 +138,7 @@ Places FindPlaces()
     p.folder = p.maker + "\\Quilltally";
     p.group = Text(HKEY_LOCAL_MACHINE, kShellFolders, "Common Programs") + "\\Quilltally";
     p.desktopLink = Text(HKEY_LOCAL_MACHINE, kShellFolders, "Common Desktop") + "\\Quilltally.lnk";
-    char temp[MAX_PATH];
-    GetTempPathA(sizeof temp, temp);
-    p.tempCopy = std::string(temp) + "uninst.exe";
+    p.tempCopy = TempPath("uninst.exe");
     return p;
 }
 
@@ -182,9 +180,7 @@ protected:
     void SetUp() override
     {
         places_ = FindPlaces();
-        char temp[MAX_PATH];
-        GetTempPathA(sizeof temp, temp);
-        work_ = std::string(temp) + "qt_install_test";
+        work_ = TempPath("qt_install_test");
         CreateDirectoryA(work_.c_str(), 0);
         setup_ = e2e::BinFolder() + "\\setup.exe";
         ASSERT_TRUE(Exists(setup_)) << setup_;

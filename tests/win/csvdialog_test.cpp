@@ -75,9 +75,7 @@ protected:
     void SetUp() override
     {
         g_hInstance = GetModuleHandleA(NULL);
-        char temp[MAX_PATH];
-        GetTempPathA(sizeof temp, temp);
-        folder = std::string(temp) + "qt-csvdialog-" + std::to_string(GetCurrentProcessId());
+        folder = TempPath("qt-csvdialog-" + std::to_string(GetCurrentProcessId()));
         CreateDirectoryA(folder.c_str(), nullptr);
         WriteSetting("Settings", "CSVFilePath", (folder + "\\previous.csv").c_str());
     }

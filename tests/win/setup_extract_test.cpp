@@ -81,9 +81,7 @@ protected:
     void SetUp() override
     {
         g_hInstance = GetModuleHandleA(nullptr);
-        char temp[MAX_PATH];
-        GetTempPathA(sizeof temp, temp);
-        root_ = std::string(temp) + "qt_extract_test";
+        root_ = TempPath("qt_extract_test");
         DeleteTree(root_);
         CreateDirectoryA(root_.c_str(), 0);
         CreateDirectoryA((root_ + "\\in").c_str(), 0);

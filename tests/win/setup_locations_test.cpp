@@ -80,9 +80,7 @@ protected:
     void SetUp() override
     {
         g_hInstance = GetModuleHandleA(nullptr);
-        char temp[MAX_PATH];
-        GetTempPathA(sizeof temp, temp);
-        root_ = std::string(temp) + "qt_locations_test";
+        root_ = TempPath("qt_locations_test");
         DeleteTree(root_);
         CreateDirectoryA(root_.c_str(), 0);
     }

@@ -6,6 +6,7 @@
 
 #include "resources/resource.h"
 #include "setup/InstallDialog.h"
+#include "setup/SetupProcess.h"
 #include "support/File.h"
 #include "support/Settings.h"
 #include "ui/Dialog.h"
@@ -15,6 +16,8 @@ namespace {
 
 const DWORD kInstallTrailer = 0x0F0FF0F0;
 const DWORD kRemovalTrailer = 0xF0F00F0F;
+// How long setup and removal wait for a running copy to end.
+const DWORD kRunningCopyWaitMs = 10000;
 
 // The last four bytes of the file, little-endian; 0 when they cannot be read.
 DWORD ReadSetupTrailer(const char* path)
@@ -49,6 +52,8 @@ bool IsCorruptSetup(const char* path, DWORD trailer)
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
+    // Before anything can load a DLL: setup runs from download folders.
+    RestrictDllSearch();
     g_hInstance = instance;
     InitCommonControls();
 
@@ -75,20 +80,30 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         return 0;
     }
 
-    HWND running = FindWindowA(WC_DIALOG, "Quilltally");
-
     if (trailer == kInstallTrailer || trailer == kRemovalTrailer) {
         bool install = trailer == kInstallTrailer;
+        // Without administrator rights nothing could be written: start again
+        // elevated (this process ends), or tell the user nothing changed.
+        if (!EnsureElevated(install))
+            return 0;
         // A running copy saves its settings and ends before its files are
-        // replaced or removed; a fixed pause is all the waiting there is.
-        if (running) {
-            PostMessageA(running, WM_COMMAND, IDM_EXIT, 0);
-            Sleep(install ? 2000 : 1500);
+        // replaced or removed; one that does not end stops setup unchanged.
+        HWND running = FindWindowA(WC_DIALOG, "Quilltally");
+        if (running && !EndRunningCopy(running, kRunningCopyWaitMs)) {
+            ShowStillRunning(install);
+            return 0;
         }
         InstallDialog installer(g_setupTitle);
         UninstallDialog uninstaller(g_setupTitle);
         InstallDialog& setup = install ? installer : uninstaller;
         InstallDialog::GetInstallProgramFilesPath(setup.installFolder);
+        if (!setup.installFolder[0]) {
+            MessageBoxA(0,
+                        install ? "Quilltally was not installed.\n\nNo Program Files folder was found."
+                                : "Quilltally was not removed.\n\nNo Program Files folder was found.",
+                        g_setupCorruptCaption, MB_OK | MB_ICONEXCLAMATION);
+            return 0;
+        }
         // Removal finds the folder through this record.
         WriteSetting("Folders", "ProgramFiles", setup.installFolder);
         WriteSetting("Folders", "DataFiles", setup.installFolder);
@@ -96,6 +111,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         return 0;
     }
 
+    HWND running = FindWindowA(WC_DIALOG, "Quilltally");
     if (running) {
         // Bring the running instance forward and have it measure the clipboard.
         ShowWindow(running, SW_RESTORE);

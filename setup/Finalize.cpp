@@ -67,36 +67,39 @@ void AddStartMenuItem(const char* targetPath, const char* name)
         CreateShortcut(link, targetPath);
 }
 
-void SetExeFileType(const char* filePath, DWORD value)
+bool SetExeFileType(const char* filePath, DWORD value)
 {
     HANDLE file = CreateFileA(filePath, GENERIC_WRITE, 0, 0, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, 0);
     if (file == INVALID_HANDLE_VALUE)
-        return;
+        return false;
     unsigned char bytes[4];
     WriteU32(bytes, value);
-    SetFilePointer(file, 0, 0, FILE_END);
-    DWORD written;
-    WriteFile(file, bytes, sizeof bytes, &written, 0);
-    CloseHandle(file);
+    DWORD written = 0;
+    bool ok = SetFilePointer(file, 0, 0, FILE_END) != INVALID_SET_FILE_POINTER
+              && WriteFile(file, bytes, sizeof bytes, &written, 0) && written == sizeof bytes;
+    DWORD error = GetLastError();
+    if (!CloseHandle(file))
+        ok = false;
+    else
+        SetLastError(error);
+    return ok;
 }
 
+// The program, its uninstaller and their trailers are in place already
+// (StageProgramFiles, StagedFiles::Commit).
 void InstallDialog::Finalize()
 {
     char program[QT_PATH_SIZE];
     char uninstaller[QT_PATH_SIZE];
     char path[QT_PATH_SIZE];
     FormatPath(program, "%s\\%s", installFolder, g_setupFiles[0].fileName);
-    FormatPath(uninstaller, "%s\\uninst.exe", installFolder);
+    FormatPath(uninstaller, "%s\\%s", installFolder, g_uninstallerName);
 
     AddStartMenuItem(program, "Quilltally");
     GetDesktopShortcutPath(path);
     if (path[0])
         CreateShortcut(path, program);
-    // The program file is still exactly the program image here.
-    CopyFileA(program, uninstaller, FALSE);
     AddUninstallEntry(uninstaller);
-    SetExeFileType(program, SETUP_TRAILER_PROGRAM);
-    SetExeFileType(uninstaller, SETUP_TRAILER_REMOVE);
     if (FormatPath(path, "%s\\%s", installFolder, g_setupFiles[1].fileName))
         AddStartMenuItem(path, "Quilltally Help");
     // Quoted, or a blank in the path starts the wrong program.

@@ -45,14 +45,15 @@ void LFile::_GetFileTitleFromPath(char* out, const char* path)
         *dot = '\0';
 }
 
-void LFile::FilePathCat(char* folder, const char* name)
+bool LFile::FilePathCat(char* folder, const char* name)
 {
     size_t n = strlen(folder);
     if (n >= QT_PATH_SIZE - 1)
-        return;
+        return !*name;
     if (n && !IsSeparator(folder[n - 1]))
         folder[n++] = '\\';
     while (*name && n < QT_PATH_SIZE - 1)
         folder[n++] = *name++;
     folder[n] = '\0';
+    return !*name;
 }

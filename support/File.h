@@ -1,5 +1,5 @@
 // LFile: file and path helpers. Paths live in 260-byte buffers; over-long
-// text is cut, never reported. Both "\" and "/" separate folders.
+// text is cut, and FilePathCat says when it was. Both "\" and "/" separate folders.
 #ifndef QT_SUPPORT_FILE_H
 #define QT_SUPPORT_FILE_H
 
@@ -11,7 +11,9 @@ public:
     static void _GetFolderFromPath(char* out, const char* path);
     static void _GetFileFromPath(char* out, const char* path);
     static void _GetFileTitleFromPath(char* out, const char* path);
-    static void FilePathCat(char* folder, const char* name);
+    // False when the name did not fit whole: the text is then cut and must
+    // not be used to create, copy, start or delete anything.
+    static bool FilePathCat(char* folder, const char* name);
     // Win32
     static bool DeleteFolderAndFiles(const char* folder);
     static bool ChooseFileToSave(char* filePath, const char* title, char* folder,

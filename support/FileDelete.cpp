@@ -4,9 +4,11 @@
 
 bool LFile::DeleteFolderAndFiles(const char* folder)
 {
+    // A cut name would search, or delete, somewhere else.
     char pattern[QT_PATH_SIZE];
     lstrcpynA(pattern, folder, QT_PATH_SIZE);
-    FilePathCat(pattern, "*.*");
+    if (lstrlenA(folder) >= QT_PATH_SIZE || !FilePathCat(pattern, "*.*"))
+        return false;
 
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA(pattern, &found);
@@ -17,8 +19,8 @@ bool LFile::DeleteFolderAndFiles(const char* folder)
                 continue;
             char path[QT_PATH_SIZE];
             lstrcpynA(path, folder, QT_PATH_SIZE);
-            FilePathCat(path, found.cFileName);
-            DeleteFileA(path);
+            if (FilePathCat(path, found.cFileName))
+                DeleteFileA(path);
         } while (FindNextFileA(search, &found));
         FindClose(search);
     }

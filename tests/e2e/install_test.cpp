@@ -4,6 +4,7 @@
 // installation, no Quilltally running and no settings.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -127,9 +128,54 @@ bool BoxShows(HWND box, const std::string& text)
 
 // Where an install puts things, from the same registry values it reads.
 struct Places {
-    std::string folder, maker, group, desktopLink, tempCopy;
-    std::string File(const char* name) const { return folder + "\\" + name; }
+    std::string folder, maker, group, desktopLink;
+    std::string File(const std::string& name) const { return folder + "\\" + name; }
 };
+
+// What setup installs: the rows of its file table and the uninstaller.
+std::vector<std::string> InstalledNames()
+{
+    std::vector<std::string> names;
+    for (int i = 0; g_setupFiles[i].fileName; ++i)
+        names.push_back(g_setupFiles[i].fileName);
+    names.push_back("uninst.exe");
+    return names;
+}
+
+// The folders the uninstaller makes for its temporary copy.
+std::vector<std::string> TemporaryCopyFolders()
+{
+    std::vector<std::string> folders;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(TempPath("Quilltally-*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do
+            folders.push_back(TempPath(found.cFileName));
+        while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    return folders;
+}
+
+const char kPendingKey[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+
+// The files the system deletes at its next start.
+std::string PendingDeletes()
+{
+    std::string all;
+    HKEY k;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPendingKey, 0, KEY_QUERY_VALUE, &k) == ERROR_SUCCESS) {
+        std::vector<char> buffer(65536);
+        DWORD size = DWORD(buffer.size());
+        if (RegQueryValueExA(k, "PendingFileRenameOperations", 0, 0, (BYTE*)buffer.data(), &size) == ERROR_SUCCESS)
+            all.assign(buffer.data(), size);
+        RegCloseKey(k);
+    }
+    for (char& c : all)
+        if (c == 0)
+            c = '|';
+    return all;
+}
 
 Places FindPlaces()
 {
@@ -138,7 +184,6 @@ Places FindPlaces()
     p.folder = p.maker + "\\Quilltally";
     p.group = Text(HKEY_LOCAL_MACHINE, kShellFolders, "Common Programs") + "\\Quilltally";
     p.desktopLink = Text(HKEY_LOCAL_MACHINE, kShellFolders, "Common Desktop") + "\\Quilltally.lnk";
-    p.tempCopy = TempPath("uninst.exe");
     return p;
 }
 
@@ -197,15 +242,18 @@ protected:
     void Clean()
     {
         EndRunningQuilltally();
-        for (const char* name : {"qtally.exe", "app.hlp", "banner.htm", "banner.gif", "uninst.exe"})
+        for (const std::string& name : InstalledNames())
             DeleteFileA(places_.File(name).c_str());
+        DeleteFileA(places_.File("jobs.csv").c_str());
         RemoveDirectoryA(places_.folder.c_str());
         RemoveDirectoryA(places_.maker.c_str());
         DeleteFileA((places_.group + "\\Quilltally.lnk").c_str());
         DeleteFileA((places_.group + "\\Quilltally Help.lnk").c_str());
         RemoveDirectoryA(places_.group.c_str());
         DeleteFileA(places_.desktopLink.c_str());
-        DeleteFileA(places_.tempCopy.c_str());
+        for (const std::string& folder : TemporaryCopyFolders())
+            DeleteTree(folder);
+        DeleteFileA(TempPath("uninst.exe").c_str());
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
         for (const char* name : {"setup.exe", "quilltally-setup-copy.exe"})
             DeleteFileA((work_ + "\\" + name).c_str());
@@ -256,9 +304,14 @@ protected:
     }
 
     // Starts the uninstaller as the list of installed programs does, and
-    // answers its question in the copy it restarts from the temporary folder.
+    // answers its question in the copy it restarts from a new folder of its
+    // own in the temporary folder.
     void Uninstall(bool yes)
     {
+        // A file another program of the user put where a fixed name would go.
+        const std::string planted = TempPath("uninst.exe");
+        ASSERT_TRUE(WriteText(planted, "not the uninstaller"));
+        const Bytes uninstaller = ReadBytes(places_.File("uninst.exe"));
         e2e::Process first;
         ASSERT_TRUE(first.Start(places_.File("uninst.exe")));
         DWORD code = 99;
@@ -269,14 +322,83 @@ protected:
         ASSERT_TRUE(box);
         EXPECT_TRUE(BoxShows(box, "Are you sure you want to remove Quilltally from this computer?"));
         DWORD copy = WindowProcess(box);
-        EXPECT_EQ(Lower(ProcessImage(copy)), Lower(places_.tempCopy));
-        EXPECT_TRUE(ReadBytes(places_.tempCopy) == ReadBytes(places_.File("uninst.exe")));
+        std::string image = ProcessImage(copy);
+        std::string folder = image.substr(0, image.find_last_of('\\'));
+        std::string name = folder.substr(folder.find_last_of('\\') + 1);
+        EXPECT_EQ(Lower(folder.substr(0, folder.size() - name.size())), Lower(TempPath("")));
+        EXPECT_EQ(Lower(image.substr(folder.size())), "\\uninst.exe");
+        // "Quilltally-" and 16 random hexadecimal digits, new every time.
+        EXPECT_EQ(name.size(), 27u) << name;
+        EXPECT_EQ(name.substr(0, 11), "Quilltally-");
+        EXPECT_EQ(name.find_first_not_of("0123456789abcdef", 11), std::string::npos) << name;
+        for (const std::string& earlier : copyFolders_)
+            EXPECT_NE(Lower(earlier), Lower(folder));
+        copyFolders_.push_back(folder);
+        EXPECT_TRUE(ReadBytes(image) == uninstaller);
         e2e::Click(box, yes ? IDYES : IDNO);
         EXPECT_TRUE(WaitForProcessEnd(copy));
+        EXPECT_EQ(ReadText(planted), "not the uninstaller");
+        // The copy leaves itself and its folder to the system's next start.
+        std::string pending = Lower(PendingDeletes());
+        EXPECT_NE(pending.find(Lower(image)), std::string::npos) << pending;
+        EXPECT_NE(pending.find(Lower(folder) + "|"), std::string::npos) << pending;
+        DeleteFileA(planted.c_str());
+    }
+
+    // Everything an install leaves that a failed setup must not change.
+    struct Snapshot {
+        std::map<std::string, Bytes> files;
+        std::string displayName, uninstallString, programLink, helpLink, desktopLink;
+        bool operator==(const Snapshot& o) const
+        {
+            return files == o.files && displayName == o.displayName && uninstallString == o.uninstallString
+                   && programLink == o.programLink && helpLink == o.helpLink && desktopLink == o.desktopLink;
+        }
+    };
+    Snapshot Take() const
+    {
+        Snapshot s;
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA(places_.File("*").c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            do
+                if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                    s.files[found.cFileName] = ReadBytes(places_.File(found.cFileName));
+            while (FindNextFileA(search, &found));
+            FindClose(search);
+        }
+        s.displayName = Text(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName");
+        s.uninstallString = Text(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString");
+        s.programLink = LinkTarget(places_.group + "\\Quilltally.lnk");
+        s.helpLink = LinkTarget(places_.group + "\\Quilltally Help.lnk");
+        s.desktopLink = LinkTarget(places_.desktopLink);
+        return s;
+    }
+
+    // Runs a setup file that is to fail after the terms page: the box that
+    // comes must show text containing every part; OK ends setup.
+    void RunFailingSetup(const std::string& path, const std::vector<std::string>& parts)
+    {
+        e2e::Process setup;
+        HWND page = StartSetup(setup, path);
+        ASSERT_TRUE(page);
+        AgreeAndGoOn(page);
+        HWND box = e2e::WaitForDialog("Install Error", setup.Id(), 60000);
+        ASSERT_TRUE(box);
+        std::string shown;
+        for (const std::string& t : e2e::StaticTexts(box))
+            shown += t;
+        for (const std::string& part : parts)
+            EXPECT_NE(shown.find(part), std::string::npos) << part << " not in: " << shown;
+        e2e::Click(box, IDOK);
+        ASSERT_TRUE(setup.WaitForExit(30000));
+        // Setup did not go on to start the program.
+        EXPECT_FALSE(e2e::FindDialog("Quilltally"));
     }
 
     Places places_;
     std::string work_, setup_;
+    std::vector<std::string> copyFolders_;
 };
 
 TEST_F(InstallTest, TermsPageMustBeAgreedTo)
@@ -315,7 +437,7 @@ TEST_F(InstallTest, TermsPageMustBeAgreedTo)
     DWORD code = 99;
     ASSERT_TRUE(setup.WaitForExit(30000, &code));
     EXPECT_EQ(code, 0u);
-    for (const char* name : {"qtally.exe", "app.hlp", "banner.htm", "banner.gif", "uninst.exe"})
+    for (const std::string& name : InstalledNames())
         EXPECT_FALSE(Exists(places_.File(name))) << name;
     EXPECT_FALSE(KeyExists(kUninstallKey));
     EXPECT_FALSE(Exists(places_.desktopLink));
@@ -343,8 +465,7 @@ TEST_F(InstallTest, InstallOverARunningCopyThenAgainThenRemove)
     e2e::Process setup;
     HWND page = StartSetup(setup, setup_);
     ASSERT_TRUE(page);
-    // Its Exit came 2000 ms before the terms page; ending can take a while
-    // longer on a loaded machine (Wine removes a tray icon slowly).
+    // Setup waited for it to end before showing the terms page.
     EXPECT_TRUE(running.WaitForExit(20000));
     std::string fixed;
     EXPECT_TRUE(e2e::ReadSettingText("FixedCostAmount", &fixed));
@@ -377,24 +498,28 @@ TEST_F(InstallTest, InstallOverARunningCopyThenAgainThenRemove)
     EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"), "changed");
 
     // Removal, answered No: everything stays.
-    std::string logon = program + " /logon";
+    std::string logon = program + " /logon";   // unquoted, as older versions wrote it
     SetText("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "QuilltallyRun", logon);
     Uninstall(false);
     ExpectInstalledFiles(payload);
     EXPECT_TRUE(Exists(places_.desktopLink));
     EXPECT_TRUE(KeyExists(kUninstallKey));
 
-    // Yes: what the install made goes; the settings and logon start stay.
+    EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "QuilltallyRun"),
+              logon);
+
+    // Yes: what the install made goes, and the logon start of the removed
+    // program with it; the settings stay.
     Uninstall(true);
-    for (const char* name : {"qtally.exe", "app.hlp", "banner.htm", "banner.gif", "uninst.exe"})
+    for (const std::string& name : InstalledNames())
         EXPECT_FALSE(Exists(places_.File(name))) << name;
     EXPECT_FALSE(Exists(places_.folder));
     EXPECT_FALSE(Exists(places_.maker));
     EXPECT_FALSE(Exists(places_.group));
     EXPECT_FALSE(Exists(places_.desktopLink));
     EXPECT_FALSE(KeyExists(kUninstallKey));
-    EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "QuilltallyRun"),
-              logon);
+    std::string run;
+    EXPECT_FALSE(e2e::ReadRegistryText(e2e::kRunKey, e2e::kRunValue, &run)) << run;
     EXPECT_TRUE(e2e::ReadSettingText("FixedCostAmount", &fixed));
     EXPECT_EQ(fixed, "1.25");
 }
@@ -436,6 +561,80 @@ TEST_F(InstallTest, DamagedSetupFilesInstallNothing)
     EXPECT_FALSE(e2e::FindDialog(kProgressCaption, cut.Id()));
     e2e::Click(box, IDOK);
     EXPECT_TRUE(cut.WaitForExit(30000));
+}
+
+// A user's own file in the install folder survives removal, and so does
+// the folder with it; a logon start of another program stays.
+TEST_F(InstallTest, RemovalKeepsWhatIsNotOurs)
+{
+    Install();
+    ASSERT_TRUE(WriteText(places_.File("jobs.csv"), "10/12/26,Letter,120,20,3,4.50\r\n"));
+    const std::string other = "\"C:\\Tools\\other.exe\" /logon";
+    SetText("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "QuilltallyRun", other);
+
+    Uninstall(true);
+    for (const std::string& name : InstalledNames())
+        EXPECT_FALSE(Exists(places_.File(name))) << name;
+    EXPECT_EQ(ReadText(places_.File("jobs.csv")), "10/12/26,Letter,120,20,3,4.50\r\n");
+    EXPECT_TRUE(Exists(places_.folder));
+    EXPECT_TRUE(Exists(places_.maker));
+    EXPECT_FALSE(Exists(places_.desktopLink));
+    EXPECT_FALSE(KeyExists(kUninstallKey));
+    EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "QuilltallyRun"),
+              other);
+}
+
+// Over a working installation: a damaged setup file, and one that meets a
+// file held open by another program, change nothing at all.
+TEST_F(InstallTest, FailedSetupLeavesTheInstallAsItWas)
+{
+    Install();
+    const Snapshot before = Take();
+    ASSERT_EQ(before.files.size(), InstalledNames().size());
+    ASSERT_EQ(before.displayName, "Quilltally Uninstall");
+
+    const Bytes good = ReadBytes(setup_);
+    const Payload payload = SplitSetup(good);
+    ASSERT_TRUE(payload.ok);
+    // Another build's program, so that every file would change.
+    Bytes changed = good;
+    changed[payload.files[0].size() / 2] ^= 0x01;
+    std::string path = work_ + "\\setup.exe";
+    ASSERT_TRUE(WriteBytes(path, changed));
+    RunFailingSetup(path, {kCorruptText});
+    EXPECT_TRUE(Take() == before);
+
+    // A reader that lets nobody delete or rename the help file meanwhile.
+    HANDLE held = CreateFileA(places_.File("app.hlp").c_str(), GENERIC_READ, FILE_SHARE_READ, 0, OPEN_EXISTING, 0, 0);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    RunFailingSetup(setup_, {"Quilltally was not installed", places_.File("app.hlp"), "could not be replaced"});
+    CloseHandle(held);
+    EXPECT_TRUE(Take() == before);
+}
+
+// A running copy that does not end when asked stops setup before anything
+// is changed or recorded.
+TEST_F(InstallTest, RunningCopyThatDoesNotEndStopsSetup)
+{
+    // A "Quilltally" dialog window that ignores Exit; its process (this test) stays.
+    HWND stuck = CreateWindowExA(0, "#32770", "Quilltally", WS_POPUP, 0, 0, 10, 10, 0, 0, 0, 0);
+    ASSERT_TRUE(stuck);
+    e2e::Process setup;
+    ASSERT_TRUE(setup.Start(setup_));
+    HWND box = e2e::WaitForDialog("Install Error", setup.Id(), 60000);
+    EXPECT_TRUE(box);
+    if (box) {
+        EXPECT_TRUE(BoxShows(box, "Quilltally is still running and did not close.\n\n"
+                                  "Close it and run setup again; nothing was changed."));
+        EXPECT_FALSE(e2e::FindDialog(kTermsCaption, setup.Id()));
+        e2e::Click(box, IDOK);
+    }
+    EXPECT_TRUE(setup.WaitForExit(30000));
+    DestroyWindow(stuck);
+    std::string recorded;
+    EXPECT_FALSE(e2e::ReadRegistryText(kFoldersKey, "ProgramFiles", &recorded)) << recorded;
+    for (const std::string& name : InstalledNames())
+        EXPECT_FALSE(Exists(places_.File(name))) << name;
 }
 
 }

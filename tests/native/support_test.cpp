@@ -78,22 +78,24 @@ TEST(Paths, JoiningAFolderAndAName)
 {
     struct Case {
         std::string folder, name, result;
+        bool whole;   // the name went in uncut
     } cases[] = {
-        {"C:\\dir\\", "a.txt", "C:\\dir\\a.txt"},
-        {"C:\\dir", "a.txt", "C:\\dir\\a.txt"},
-        {"C:/dir/", "a.txt", "C:/dir/a.txt"},
-        {"", "a.txt", "a.txt"},
-        {"C:\\dir", "", "C:\\dir\\"},
-        {std::string(259, 'f'), "a.txt", std::string(259, 'f')},
-        {std::string(250, 'f'), std::string(20, 'n'), std::string(250, 'f') + "\\" + std::string(8, 'n')},
-        {std::string(258, 'f'), "a", std::string(258, 'f') + "\\"},
-        {std::string(258, 'f') + "\\", "abc", std::string(258, 'f') + "\\"},
+        {"C:\\dir\\", "a.txt", "C:\\dir\\a.txt", true},
+        {"C:\\dir", "a.txt", "C:\\dir\\a.txt", true},
+        {"C:/dir/", "a.txt", "C:/dir/a.txt", true},
+        {"", "a.txt", "a.txt", true},
+        {"C:\\dir", "", "C:\\dir\\", true},
+        {std::string(259, 'f'), "a.txt", std::string(259, 'f'), false},
+        {std::string(250, 'f'), std::string(20, 'n'), std::string(250, 'f') + "\\" + std::string(8, 'n'), false},
+        {std::string(258, 'f'), "a", std::string(258, 'f') + "\\", false},
+        {std::string(257, 'f'), "a", std::string(257, 'f') + "\\a", true},
+        {std::string(258, 'f') + "\\", "abc", std::string(258, 'f') + "\\", false},
     };
     for (const Case& c : cases) {
         char folder[QT_PATH_SIZE + 8];
         memset(folder, '#', sizeof folder);
         memcpy(folder, c.folder.c_str(), c.folder.size() + 1);
-        LFile::FilePathCat(folder, c.name.c_str());
+        EXPECT_EQ(LFile::FilePathCat(folder, c.name.c_str()), c.whole) << c.folder << " + " << c.name;
         EXPECT_EQ(std::string(folder), c.result) << c.folder << " + " << c.name;
         EXPECT_LE(strlen(folder), 259u);
         EXPECT_EQ(folder[QT_PATH_SIZE], '#');

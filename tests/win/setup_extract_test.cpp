@@ -2,6 +2,7 @@
 // for each case by the same producer code the build uses.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,24 @@
 namespace {
 
 using namespace testfiles;
+
+// The names in a folder, sorted; temporaries left behind would show here.
+std::vector<std::string> Names(const std::string& folder)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = found.cFileName;
+            if (name != "." && name != "..")
+                names.push_back(name);
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
 
 Bytes Pattern(size_t size, unsigned seed)
 {
@@ -185,16 +204,15 @@ TEST_F(ExtractTest, FolderColumnPicksTheTarget)
 {
     const SetupFileRow table[] = {
         {nullptr, "a.bin"}, {"programFILES", "b.bin"}, {"DataFiles", "c.bin"},
-        {"Sub", "d.bin"}, {"Missing", "e.bin"}, {nullptr, "f.bin"}, {nullptr, nullptr},
+        {"Sub", "d.bin"}, {nullptr, "f.bin"}, {nullptr, nullptr},
     };
     std::vector<Bytes> contents;
-    for (unsigned i = 0; i < 6; ++i)
+    for (unsigned i = 0; i < 5; ++i)
         contents.push_back(Pattern(3000 + i, i));
     std::string setup = MakeSetup(table, contents);
     CreateDirectoryA((Install() + "\\Sub").c_str(), 0);
 
     Observed seen = Extract(setup, table);
-    // A file whose subfolder does not exist is dropped, and the checksum still passes.
     EXPECT_TRUE(seen.result);
     EXPECT_EQ(seen.boxes, 0);
     EXPECT_TRUE(ReadBytes(Installed("a.bin")) == contents[0]);
@@ -202,9 +220,9 @@ TEST_F(ExtractTest, FolderColumnPicksTheTarget)
     EXPECT_TRUE(ReadBytes(Installed("c.bin")) == contents[2]);
     EXPECT_TRUE(ReadBytes(Installed("Sub\\d.bin")) == contents[3]);
     EXPECT_FALSE(Exists(Installed("d.bin")));
-    EXPECT_FALSE(Exists(Installed("Missing")));
-    EXPECT_FALSE(Exists(Installed("e.bin")));
-    EXPECT_TRUE(ReadBytes(Installed("f.bin")) == contents[5]);
+    EXPECT_TRUE(ReadBytes(Installed("f.bin")) == contents[4]);
+    EXPECT_EQ(Names(Install()), std::vector<std::string>({"Sub", "a.bin", "b.bin", "c.bin", "f.bin"}));
+    EXPECT_EQ(Names(Install() + "\\Sub"), std::vector<std::string>({"d.bin"}));
 }
 
 TEST_F(ExtractTest, DamagedSetupFileGivesTheCorruptMessage)
@@ -214,7 +232,7 @@ TEST_F(ExtractTest, DamagedSetupFileGivesTheCorruptMessage)
     enum Damage { ChangedByte, CutFromPayload, ShorterThanTable };
     struct Case {
         Damage damage;
-        bool filesWritten;   // only a damage the table cannot reveal gets that far
+        bool extracted;   // only a damage the table cannot reveal gets that far
     } cases[] = {{ChangedByte, true}, {CutFromPayload, false}, {ShorterThanTable, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.damage);
@@ -238,13 +256,59 @@ TEST_F(ExtractTest, DamagedSetupFileGivesTheCorruptMessage)
         EXPECT_EQ(seen.boxCaption, "Install Error");
         EXPECT_EQ(seen.boxText, "Installation file corrupt.\n\nA checksum error was detected in your "
                                 "install file, please redownload file and install again.");
-        if (c.filesWritten) {
-            EXPECT_TRUE(ReadBytes(Installed("a.bin")) == contents[0]);
-            EXPECT_EQ(ReadBytes(Installed("b.bin")).size(), contents[1].size());
+        EXPECT_EQ(seen.lines, c.extracted ? std::vector<std::string>({"a.bin", "b.bin"})
+                                          : std::vector<std::string>());
+        // The old file as it was, no new one, no temporaries.
+        EXPECT_TRUE(ReadBytes(Installed("a.bin")) == Bytes({'o', 'l', 'd'}));
+        EXPECT_EQ(Names(Install()), std::vector<std::string>({"a.bin"}));
+    }
+}
+
+// A file that cannot be written stops the install with a message that names
+// it and says why; the earlier files stay as they were, no temporary stays.
+TEST_F(ExtractTest, FileThatCannotBeWrittenStopsTheInstall)
+{
+    enum Obstacle { HeldOpen, MissingSubfolder };
+    struct Case {
+        Obstacle obstacle;
+        const char* file;     // named in the message, below the install folder
+        const char* what;
+    } cases[] = {
+        {HeldOpen, "b.bin", "could not be replaced"},
+        {MissingSubfolder, "Missing\\c.bin", "could not be created"},
+    };
+    const SetupFileRow table[] = {{nullptr, "a.bin"}, {nullptr, "b.bin"}, {"Missing", "c.bin"}, {nullptr, nullptr}};
+    const std::vector<Bytes> contents = {Pattern(5000, 1), Pattern(7000, 2), Pattern(300, 3)};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        SetUp();
+        std::string setup = MakeSetup(table, contents);
+        ASSERT_TRUE(WriteBytes(Installed("a.bin"), {'o', 'l', 'd', 'a'}));
+        ASSERT_TRUE(WriteBytes(Installed("b.bin"), {'o', 'l', 'd', 'b'}));
+        HANDLE held = INVALID_HANDLE_VALUE;
+        if (c.obstacle == HeldOpen) {
+            CreateDirectoryA(Installed("Missing").c_str(), 0);
+            // Another program reading it without letting anyone delete or rename it.
+            held = CreateFileA(Installed("b.bin").c_str(), GENERIC_READ, FILE_SHARE_READ, 0, OPEN_EXISTING, 0, 0);
+            ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        }
+
+        Observed seen = Extract(setup, table);
+        if (held != INVALID_HANDLE_VALUE)
+            CloseHandle(held);
+        EXPECT_FALSE(seen.result);
+        EXPECT_EQ(seen.boxes, 1);
+        EXPECT_EQ(seen.boxCaption, "Install Error");
+        EXPECT_NE(seen.boxText.find("Quilltally was not installed"), std::string::npos) << seen.boxText;
+        EXPECT_NE(seen.boxText.find(Installed(c.file)), std::string::npos) << seen.boxText;
+        EXPECT_NE(seen.boxText.find(c.what), std::string::npos) << seen.boxText;
+        EXPECT_TRUE(ReadBytes(Installed("a.bin")) == Bytes({'o', 'l', 'd', 'a'}));
+        EXPECT_TRUE(ReadBytes(Installed("b.bin")) == Bytes({'o', 'l', 'd', 'b'}));
+        if (c.obstacle == HeldOpen) {
+            EXPECT_EQ(Names(Install()), std::vector<std::string>({"Missing", "a.bin", "b.bin"}));
+            EXPECT_TRUE(Names(Installed("Missing")).empty());
         } else {
-            EXPECT_TRUE(ReadBytes(Installed("a.bin")) == Bytes({'o', 'l', 'd'}));
-            EXPECT_FALSE(Exists(Installed("b.bin")));
-            EXPECT_TRUE(seen.lines.empty());
+            EXPECT_EQ(Names(Install()), std::vector<std::string>({"a.bin", "b.bin"}));
         }
     }
 }
@@ -283,21 +347,21 @@ TEST_F(ExtractTest, OnlyTheFirst128RowsCount)
     EXPECT_FALSE(Exists(Installed("r129.bin")));
 }
 
-TEST_F(ExtractTest, CancelDuringSecondFileKeepsWhatWasWritten)
+TEST_F(ExtractTest, CancelDuringSecondFileChangesNothing)
 {
     const SetupFileRow table[] = {
         {nullptr, "first.bin"}, {nullptr, "second.bin"}, {nullptr, "third.bin"}, {nullptr, nullptr}};
     const std::vector<Bytes> contents = {Pattern(5000, 1), Pattern(10000, 2), Pattern(10, 3)};
     std::string setup = MakeSetup(table, contents);
+    // An earlier installation of the first file only.
+    ASSERT_TRUE(WriteBytes(Installed("first.bin"), {'o', 'l', 'd'}));
 
     Observed seen = Extract(setup, table, "second.bin");
     EXPECT_FALSE(seen.result);
     EXPECT_EQ(seen.boxes, 0);
-    EXPECT_TRUE(ReadBytes(Installed("first.bin")) == contents[0]);
-    Bytes partial = ReadBytes(Installed("second.bin"));
-    EXPECT_EQ(partial.size(), size_t(SETUP_CHUNK_SIZE));
-    EXPECT_TRUE(std::equal(partial.begin(), partial.end(), contents[1].begin()));
-    EXPECT_FALSE(Exists(Installed("third.bin")));
+    EXPECT_EQ(seen.lines, std::vector<std::string>({"first.bin", "second.bin"}));
+    EXPECT_TRUE(ReadBytes(Installed("first.bin")) == Bytes({'o', 'l', 'd'}));
+    EXPECT_EQ(Names(Install()), std::vector<std::string>({"first.bin"}));
 }
 
 }

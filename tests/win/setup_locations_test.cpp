@@ -43,6 +43,11 @@ public:
             Remove();
     }
     void Set(const std::string& text) { Write(REG_SZ, (const BYTE*)text.c_str(), DWORD(text.size() + 1)); }
+    // Exactly these bytes, with no terminating zero unless they hold one.
+    void SetBytes(const std::string& bytes, DWORD type = REG_SZ)
+    {
+        Write(type, (const BYTE*)bytes.data(), DWORD(bytes.size()));
+    }
     void Remove()
     {
         HKEY k;
@@ -113,18 +118,80 @@ TEST_F(LocationsTest, InstallFolderWithoutProgramFilesDir)
 {
     SavedValue programFiles(HKEY_LOCAL_MACHINE, kCurrentVersion, "ProgramFilesDir");
     bool existed = Exists("C:\\Quilltally");
-    for (bool empty : {false, true}) {
-        if (empty)
-            programFiles.Set("");
-        else
+    // Missing, empty, too long to read or relative: the shell's Program Files
+    // (the shell may read the same value: then no folder at all), never a
+    // folder in the root of C: that any user could make first.
+    for (int variant : {0, 1, 2, 3}) {
+        SCOPED_TRACE(variant);
+        if (variant == 0)
             programFiles.Remove();
-        char path[QT_PATH_SIZE] = "";
+        else if (variant == 1)
+            programFiles.Set("");
+        else if (variant == 2)
+            programFiles.SetBytes(std::string(200, 'p'));
+        else
+            programFiles.Set("Program Files");
+        char shell[MAX_PATH] = "";
+        if (FAILED(SHGetFolderPathA(0, CSIDL_PROGRAM_FILES, 0, SHGFP_TYPE_CURRENT, shell)))
+            shell[0] = 0;
+        bool absolute = isalpha((unsigned char)shell[0]) && shell[1] == ':' && shell[2] == '\\';
+        if (variant == 0) {
+            ASSERT_TRUE(absolute) << "the shell knows no Program Files folder";
+        }
+        std::string expected = absolute ? std::string(shell) + "\\Corvane\\Quilltally" : "";
+        char path[QT_PATH_SIZE] = "x";
         InstallDialog::GetInstallProgramFilesPath(path);
-        EXPECT_STREQ(path, "C:\\Quilltally");
-        EXPECT_TRUE(IsFolder("C:\\Quilltally"));
+        EXPECT_EQ(std::string(path), expected);
+        if (absolute) {
+            EXPECT_TRUE(IsFolder(path));
+            RemoveDirectoryA(path);
+            RemoveDirectoryA((std::string(shell) + "\\Corvane").c_str());
+        }
+        EXPECT_EQ(Exists("C:\\Quilltally"), existed);
+        EXPECT_FALSE(Exists("Program Files\\Corvane"));
     }
-    if (!existed)
-        RemoveDirectoryA("C:\\Quilltally");
+}
+
+// Stored strings need not end in a zero: one that fills the whole limit is
+// refused, without a byte written past the caller's 260-byte buffer.
+TEST_F(LocationsTest, RegistryTextThatFillsTheLimit)
+{
+    SavedValue desktop(HKEY_CURRENT_USER, kShellFolders, "Desktop");
+    struct Case {
+        std::string stored;   // the value's bytes, as stored
+        DWORD limit;
+        bool read;
+    } cases[] = {
+        {std::string(260, 'a'), 260, false},
+        {std::string(259, 'a'), 260, true},
+        {std::string(259, 'a') + '\0', 260, true},
+        {std::string(200, 'a'), 200, false},
+        {std::string(199, 'a') + '\0', 200, true},
+        {std::string(201, 'a'), 200, false},
+        {std::string("C:\\x") + '\0' + "rest", 260, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.stored.size()) + " bytes, limit " + std::to_string(c.limit));
+        desktop.SetBytes(c.stored);
+        char out[QT_PATH_SIZE + 8];
+        memset(out, '#', sizeof out);
+        strcpy(out, "before");
+        bool read = ReadRegistryText(HKEY_CURRENT_USER, kShellFolders, "Desktop", out, c.limit);
+        EXPECT_EQ(read, c.read);
+        EXPECT_EQ(std::string(out), read ? std::string(c.stored.c_str(), strnlen(c.stored.c_str(), c.stored.size()))
+                                         : std::string("before"));
+        for (size_t i = QT_PATH_SIZE; i < sizeof out; ++i)
+            EXPECT_EQ(out[i], '#') << "byte " << i;
+    }
+
+    // The elevated installer reads the user's own values: an over-long one
+    // leaves the default rather than a cut or empty path.
+    SavedValue commonDesktop(HKEY_LOCAL_MACHINE, kShellFolders, "Common Desktop");
+    commonDesktop.Remove();
+    desktop.SetBytes(std::string(260, 'a'));
+    char path[QT_PATH_SIZE] = "";
+    GetDesktopShortcutPath(path);
+    EXPECT_STREQ(path, "c:\\Windows\\Desktop\\Quilltally.lnk");
 }
 
 TEST_F(LocationsTest, DesktopAndStartMenuFolders)
@@ -235,26 +302,58 @@ TEST_F(LocationsTest, TrailerIsAppendedLittleEndian)
     EXPECT_FALSE(Exists(root_ + "\\missing.exe"));
 }
 
-TEST_F(LocationsTest, RecordedFolderLosesItsFiles)
+// Removal takes away what setup put there, read from the same file table,
+// and nothing else: a user's file keeps the folder.
+TEST_F(LocationsTest, RecordedFolderLosesOnlyWhatSetupInstalled)
 {
     SavedValue recorded(HKEY_LOCAL_MACHINE, kFolders, "DataFiles");
     std::string folder = root_ + "\\inst";
-    CreateDirectoryA(folder.c_str(), 0);
-    WriteText(folder + "\\qtally.exe", "x");
-    WriteText(folder + "\\app.hlp", "x");
     WriteSetting("Folders", "DataFiles", folder.c_str());
-    DeleteRecordedFolder("DataFiles");
-    EXPECT_FALSE(Exists(folder));
+    std::vector<std::string> ours = {"uninst.exe", "qtally.exe.new", "app.hlp.old"};
+    for (int i = 0; g_setupFiles[i].fileName; ++i)
+        ours.push_back(g_setupFiles[i].fileName);
+    struct Case {
+        std::vector<std::string> others;   // files and folders that are not ours
+    } cases[] = {{{}}, {{"jobs.csv"}}, {{".keep", "sub\\"}}, {{"notes.txt", "qtally.exe.bak"}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.others));
+        CreateDirectoryA(folder.c_str(), 0);
+        for (const std::string& name : ours)
+            WriteText(folder + "\\" + name, "x");
+        for (const std::string& name : c.others) {
+            if (name.back() == '\\')
+                CreateDirectoryA((folder + "\\" + name).c_str(), 0);
+            else
+                WriteText(folder + "\\" + name, "mine");
+        }
+        DeleteRecordedFolder("DataFiles");
+        for (const std::string& name : ours)
+            EXPECT_FALSE(Exists(folder + "\\" + name)) << name;
+        for (const std::string& name : c.others)
+            EXPECT_TRUE(Exists(folder + "\\" + name)) << name;
+        EXPECT_EQ(Exists(folder), !c.others.empty());
+        DeleteTree(folder);
+    }
+}
 
-    // What it cannot delete keeps the folder.
-    CreateDirectoryA(folder.c_str(), 0);
-    CreateDirectoryA((folder + "\\sub").c_str(), 0);
-    WriteText(folder + "\\.keep", "x");
-    WriteText(folder + "\\a.txt", "x");
-    DeleteRecordedFolder("DataFiles");
-    EXPECT_FALSE(Exists(folder + "\\a.txt"));
-    EXPECT_TRUE(Exists(folder + "\\.keep"));
-    EXPECT_TRUE(IsFolder(folder + "\\sub"));
+TEST_F(LocationsTest, RunAtLogonCommandThatNamesTheProgram)
+{
+    const char* program = "C:\\Program Files\\Corvane\\Quilltally\\qtally.exe";
+    struct Case {
+        const char* command;
+        bool names;
+    } cases[] = {
+        {"\"C:\\Program Files\\Corvane\\Quilltally\\qtally.exe\" /logon", true},
+        {"C:\\Program Files\\Corvane\\Quilltally\\qtally.exe /logon", true},
+        {"c:\\program files\\corvane\\quilltally\\QTALLY.EXE", true},
+        {"\"C:\\Program Files\\Corvane\\Quilltally\\qtally.exe\"", true},
+        {"\"C:\\Program Files\\Corvane\\Quilltally\\qtally.exe2\" /logon", false},
+        {"C:\\Program Files\\Corvane\\Quilltally\\qtally.exe.bak /logon", false},
+        {"\"D:\\Tools\\qtally.exe\" /logon", false},
+        {"", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(RunCommandNamesProgram(c.command, program), c.names) << c.command;
 }
 
 }

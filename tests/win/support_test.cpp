@@ -154,6 +154,22 @@ TEST(DeleteFolderAndFiles, KeepsSubfoldersAndDotNames)
     }
 }
 
+// A folder name longer than a path buffer is refused, not cut to the name
+// of whatever sits at its first 259 characters.
+TEST(DeleteFolderAndFiles, FolderNameTooLongIsRefused)
+{
+    std::string base = TempFolder("qt-delete-long");
+    DeleteTree(base);
+    ASSERT_TRUE(CreateDirectoryA(base.c_str(), NULL));
+    std::string cut = base + "\\" + std::string(259 - base.size() - 1, 'd');
+    ASSERT_EQ(cut.size(), 259u);
+    MakeFile(cut);
+    std::string folder = cut + "more";
+    EXPECT_FALSE(LFile::DeleteFolderAndFiles(folder.c_str()));
+    EXPECT_TRUE(Exists(cut));
+    DeleteTree(base);
+}
+
 TEST(DeleteFolderAndFiles, MissingFolder)
 {
     std::string folder = TempFolder("qt-delete-missing");

@@ -337,7 +337,7 @@ protected:
         EXPECT_TRUE(ReadBytes(image) == uninstaller);
         e2e::Click(box, yes ? IDYES : IDNO);
         EXPECT_TRUE(WaitForProcessEnd(copy));
-        EXPECT_EQ(ReadText(planted), "not the uninstaller");
+        EXPECT_TRUE(ReadText(planted) == "not the uninstaller") << "the planted file was replaced";
         // The copy leaves itself and its folder to the system's next start.
         std::string pending = Lower(PendingDeletes());
         EXPECT_NE(pending.find(Lower(image)), std::string::npos) << pending;

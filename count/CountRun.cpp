@@ -30,6 +30,7 @@ void Report(FILE* err, const std::string& what, const std::string& reason)
 // Buffers kept across files so that their memory is reused.
 struct Buffers {
     std::string raw;
+    std::string xml;
     std::string text;
 };
 
@@ -44,8 +45,8 @@ bool CountOne(const std::string& path, FILE* in, const PricingOptions& pricing, 
     const char* text;
     if (kind != DocumentKind::PlainText) {
         b.text.clear();
-        if (!ExtractDocumentText(kind, (const unsigned char*)b.raw.data(), b.raw.size(), b.text,
-                                 reason))
+        if (!ExtractDocumentText(kind, (const unsigned char*)b.raw.data(), b.raw.size(), b.xml,
+                                 b.text, reason))
             return false;
         text = b.text.c_str();
     } else {

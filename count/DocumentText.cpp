@@ -183,13 +183,12 @@ bool OdtXmlText(const char* data, size_t size, std::string& out, std::string& er
 }
 
 bool ExtractDocumentText(DocumentKind kind, const unsigned char* data, size_t size,
-                         std::string& out, std::string& error)
+                         std::string& xml, std::string& out, std::string& error)
 {
     ZipReader zip;
     if (!zip.Open(data, size, error))
         return false;
     const char* part = kind == DocumentKind::Docx ? "word/document.xml" : "content.xml";
-    std::string xml;
     if (!zip.Extract(part, xml, error))
         return false;
     std::string why;

@@ -25,8 +25,9 @@ bool DocxXmlText(const char* xml, size_t size, std::string& out, std::string& er
 // are not body text and are left out.
 bool OdtXmlText(const char* xml, size_t size, std::string& out, std::string& error);
 
-// Unzips the document's main part and appends its text to out.
+// Unzips the document's main part into xml (kept by the caller so that its
+// memory serves the next document too) and appends its text to out.
 bool ExtractDocumentText(DocumentKind kind, const unsigned char* data, size_t size,
-                         std::string& out, std::string& error);
+                         std::string& xml, std::string& out, std::string& error);
 
 #endif

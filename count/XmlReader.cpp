@@ -32,11 +32,6 @@ const char* FindText(const char* p, const char* end, const char* what)
 
 } // namespace
 
-bool XmlToken::Is(const char* qualifiedName) const
-{
-    return strlen(qualifiedName) == nameLength && memcmp(name, qualifiedName, nameLength) == 0;
-}
-
 bool XmlReader::Fail(const char* reason)
 {
     error_ = reason;

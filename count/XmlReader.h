@@ -6,6 +6,7 @@
 #define QT_COUNT_XMLREADER_H
 
 #include <cstddef>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -16,7 +17,11 @@ struct XmlToken {
     const char* body = nullptr;    // tags: the attributes; Text/CData: the raw text
     size_t bodyLength = 0;
 
-    bool Is(const char* qualifiedName) const;
+    template <size_t N>
+    bool Is(const char (&qualifiedName)[N]) const
+    {
+        return nameLength == N - 1 && memcmp(name, qualifiedName, N - 1) == 0;
+    }
 };
 
 class XmlReader {

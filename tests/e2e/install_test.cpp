@@ -197,7 +197,7 @@ protected:
     void Clean()
     {
         EndRunningQuilltally();
-        for (const char* name : {"qtally.exe", "app.hlp", "banner.htm", "banner.gif", "uninst.exe"})
+        for (const char* name : {"qtally.exe", "app.hlp", "banner.htm", "banner.gif", "qtally-count.exe", "uninst.exe"})
             DeleteFileA(places_.File(name).c_str());
         RemoveDirectoryA(places_.folder.c_str());
         RemoveDirectoryA(places_.maker.c_str());
@@ -247,12 +247,13 @@ protected:
     void ExpectInstalledFiles(const Payload& payload)
     {
         ASSERT_TRUE(payload.ok);
-        ASSERT_EQ(payload.files.size(), 4u);
+        ASSERT_EQ(payload.files.size(), 5u);
         EXPECT_TRUE(ReadBytes(places_.File("qtally.exe")) == WithTrailer(payload.files[0], 0));
         EXPECT_TRUE(ReadBytes(places_.File("uninst.exe")) == WithTrailer(payload.files[0], SETUP_TRAILER_REMOVE));
         EXPECT_TRUE(ReadBytes(places_.File("app.hlp")) == payload.files[1]);
         EXPECT_TRUE(ReadBytes(places_.File("banner.htm")) == payload.files[2]);
         EXPECT_TRUE(ReadBytes(places_.File("banner.gif")) == payload.files[3]);
+        EXPECT_TRUE(ReadBytes(places_.File("qtally-count.exe")) == payload.files[4]);
     }
 
     // Starts the uninstaller as the list of installed programs does, and
@@ -315,7 +316,7 @@ TEST_F(InstallTest, TermsPageMustBeAgreedTo)
     DWORD code = 99;
     ASSERT_TRUE(setup.WaitForExit(30000, &code));
     EXPECT_EQ(code, 0u);
-    for (const char* name : {"qtally.exe", "app.hlp", "banner.htm", "banner.gif", "uninst.exe"})
+    for (const char* name : {"qtally.exe", "app.hlp", "banner.htm", "banner.gif", "qtally-count.exe", "uninst.exe"})
         EXPECT_FALSE(Exists(places_.File(name))) << name;
     EXPECT_FALSE(KeyExists(kUninstallKey));
     EXPECT_FALSE(Exists(places_.desktopLink));
@@ -386,7 +387,7 @@ TEST_F(InstallTest, InstallOverARunningCopyThenAgainThenRemove)
 
     // Yes: what the install made goes; the settings and logon start stay.
     Uninstall(true);
-    for (const char* name : {"qtally.exe", "app.hlp", "banner.htm", "banner.gif", "uninst.exe"})
+    for (const char* name : {"qtally.exe", "app.hlp", "banner.htm", "banner.gif", "qtally-count.exe", "uninst.exe"})
         EXPECT_FALSE(Exists(places_.File(name))) << name;
     EXPECT_FALSE(Exists(places_.folder));
     EXPECT_FALSE(Exists(places_.maker));

@@ -188,13 +188,13 @@ TEST(CountFixtures, TextsAreWhatTheMeasuresSee)
     for (const char* name : kGoodFiles) {
         SCOPED_TRACE(name);
         std::string raw = ReadAll(kFixtures + "/good/" + name);
-        std::string text, error;
+        std::string text, xml, error;
         DocumentKind kind = DocumentKindOf(name);
         if (kind == DocumentKind::PlainText) {
             text = Convert(raw);
         } else {
             ASSERT_TRUE(ExtractDocumentText(kind, (const unsigned char*)raw.data(), raw.size(),
-                                            text, error))
+                                            xml, text, error))
                 << error;
         }
         EXPECT_EQ(text, Expected(name));

@@ -34,11 +34,16 @@ void ListFolder(const std::string& folder, bool recurse, std::vector<std::string
     std::vector<std::string> subfolders;
     for (const std::string& name : names) {
         std::string path = JoinPath(folder, name, '/');
-        std::string reason;
-        PathKind kind = KindOfPath(path, reason);
-        if (kind == PathKind::Folder)
+        struct stat st;
+        if (lstat(path.c_str(), &st) != 0)
+            continue;
+        // Linked folders are not walked into: a link to a folder above
+        // would never end.
+        if (S_ISDIR(st.st_mode))
             subfolders.push_back(path);
-        else if (kind == PathKind::File && IsCountedName(name))
+        else if (IsCountedName(name) && (S_ISREG(st.st_mode) ||
+                                         (S_ISLNK(st.st_mode) && stat(path.c_str(), &st) == 0 &&
+                                          S_ISREG(st.st_mode))))
             files.push_back(path);
     }
     if (recurse)

@@ -43,9 +43,13 @@ void ListFolder(const std::string& folder, bool recurse, std::vector<std::string
     }
     std::vector<std::pair<std::string, bool>> entries;   // name, is a folder
     do {
+        // Linked folders (junctions) are not walked into: a link to a folder
+        // above would never end.
+        const DWORD a = found.dwFileAttributes;
+        if ((a & FILE_ATTRIBUTE_DIRECTORY) && (a & FILE_ATTRIBUTE_REPARSE_POINT))
+            continue;
         if (strcmp(found.cFileName, ".") && strcmp(found.cFileName, ".."))
-            entries.emplace_back(found.cFileName,
-                                 (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
+            entries.emplace_back(found.cFileName, (a & FILE_ATTRIBUTE_DIRECTORY) != 0);
     } while (FindNextFileA(find, &found));
     FindClose(find);
     std::sort(entries.begin(), entries.end());

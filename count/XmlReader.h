@@ -26,7 +26,12 @@ struct XmlToken {
 
 class XmlReader {
 public:
-    XmlReader(const char* data, size_t size) : p_(data), end_(data + size) {}
+    // A UTF-8 byte order mark in front of the document is skipped.
+    XmlReader(const char* data, size_t size) : p_(data), end_(data + size)
+    {
+        if (size >= 3 && memcmp(data, "\xEF\xBB\xBF", 3) == 0)
+            p_ += 3;
+    }
 
     // The next token; false at the end of the document or on an error.
     bool Next(XmlToken& token);

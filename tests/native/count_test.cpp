@@ -273,6 +273,9 @@ TEST(CountDocuments, XmlRules)
         {false, "<w:document><w:body><w:p><w:r><w:t>a</w:t><w:tab/><w:t>b</w:t><w:cr/></w:r></w:p>"
                 "<w:p/><w:p><w:r><w:t>&lt;&#233;&#x20AC;</w:t></w:r></w:p></w:body></w:document>",
          "a\tb\r\n\r\n\r\n<\xe9\x80"},
+        {false, "\xEF\xBB\xBF<w:document><w:body><w:p><w:r><w:t>bom</w:t></w:r></w:p></w:body>"
+                "</w:document>",
+         "bom"},
         {false, "<!-- c --><?pi x?><w:document><w:body><w:p><w:r><w:t>x</w:t></w:r></w:p>"
                 "</w:body></w:document>\n",
          "x"},

@@ -123,7 +123,7 @@ bool OdtXmlText(const char* data, size_t size, std::string& out, std::string& er
         case XmlToken::StartTag:
         case XmlToken::EmptyTag:
             if (t.Is("office:annotation") || t.Is("text:note") || t.Is("text:tracked-changes") ||
-                t.Is("office:annotation-end")) {
+                t.Is("office:annotation-end") || t.Is("svg:title") || t.Is("svg:desc")) {
                 if (!SkipSubtree(xml, t))
                     return Damaged(xml.Error(), error);
             } else if (t.Is("text:p") || t.Is("text:h")) {

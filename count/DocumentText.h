@@ -21,8 +21,8 @@ bool DocxXmlText(const char* xml, size_t size, std::string& out, std::string& er
 // The text of content.xml: paragraphs and headings (text:p, text:h) of the
 // body, with ODF's white-space rule (runs of blanks, tabs and line ends in the
 // XML are one space, none at the start of a paragraph), text:s (text:c
-// spaces), text:tab, text:line-break. Notes, comments and tracked deletions
-// are not body text and are left out.
+// spaces), text:tab, text:line-break. Notes, comments, tracked deletions and
+// the titles and descriptions of pictures are not body text and are left out.
 bool OdtXmlText(const char* xml, size_t size, std::string& out, std::string& error);
 
 // Unzips the document's main part into xml (kept by the caller so that its

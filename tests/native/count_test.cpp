@@ -290,6 +290,10 @@ TEST(CountDocuments, XmlRules)
         {true, "<office:text><text:p> a <text:s text:c='2'/>b\n</text:p><text:h>c<text:tab/>"
                "<text:line-break/>d</text:h></office:text>",
          "a   b \r\nc\t\r\nd"},
+        {true, "<office:text><text:p>a<draw:frame><svg:title>Pic</svg:title><svg:desc>About"
+               "</svg:desc><draw:text-box><text:p>in box</text:p></draw:text-box></draw:frame>"
+               "</text:p></office:text>",
+         "a\r\nin box"},
         {true, "<office:text><text:p><text:s text:c='-1'/></text:p></office:text>", nullptr},
     };
     for (const Case& c : cases) {

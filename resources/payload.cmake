@@ -1,7 +1,8 @@
 # Windows builds: draws the pictures that the resources use, and puts the
 # files that ship beside qtally.exe (help file, banner page and image) into
-# the bin folder. QT_PAYLOAD_FILES (cache, internal) lists those files with
-# full paths in the order the setup packs them.
+# the bin folder, where the command-line counter is linked too.
+# QT_PAYLOAD_FILES (cache, internal) lists those files with full paths in the
+# order the setup packs them.
 if(NOT WIN32)
   return()
 endif()
@@ -43,5 +44,9 @@ add_custom_command(OUTPUT ${qt_bin}/banner.htm ${qt_bin}/banner.gif
   DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/banner.htm ${QT_PICTURES_DIR}/banner.gif
   VERBATIM)
 add_custom_target(qt_payload ALL DEPENDS ${qt_bin}/app.hlp ${qt_bin}/banner.htm ${qt_bin}/banner.gif)
+# The command-line counter is linked into the same bin folder.
+add_dependencies(qt_payload qtally-count)
+set_source_files_properties(${qt_bin}/qtally-count.exe PROPERTIES GENERATED TRUE)
 set(QT_PAYLOAD_FILES ${qt_bin}/app.hlp ${qt_bin}/banner.htm ${qt_bin}/banner.gif
+    ${qt_bin}/qtally-count.exe
     CACHE INTERNAL "Files installed beside qtally.exe, in packing order")

@@ -9,6 +9,7 @@ const SetupFileRow g_setupFiles[] = {
     { nullptr, "app.hlp" },
     { nullptr, "banner.htm" },
     { nullptr, "banner.gif" },
+    { nullptr, "qtally-count.exe" },
     { nullptr, nullptr },
 };
 

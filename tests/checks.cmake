@@ -13,6 +13,7 @@ function(qt_check_size name file limit)
 endfunction()
 
 qt_check_imports(qtally)
+qt_check_imports(qtally-count)
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
   qt_check_size(qtally $<TARGET_FILE:qtally> 172032)
 endif()

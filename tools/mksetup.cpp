@@ -1,6 +1,6 @@
 // mksetup: makes the setup file from the built program and the other payload
 // files, given in file-table order.
-//   mksetup <setup file> <qtally.exe> <app.hlp> <banner.htm> <banner.gif>
+//   mksetup <setup file> <qtally.exe> <app.hlp> <banner.htm> <banner.gif> <qtally-count.exe>
 #include "setup/SetupLayout.h"
 
 #include <stdio.h>

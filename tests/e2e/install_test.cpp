@@ -295,12 +295,13 @@ protected:
     void ExpectInstalledFiles(const Payload& payload)
     {
         ASSERT_TRUE(payload.ok);
-        ASSERT_EQ(payload.files.size(), 4u);
+        ASSERT_EQ(payload.files.size(), 5u);
         EXPECT_TRUE(ReadBytes(places_.File("qtally.exe")) == WithTrailer(payload.files[0], 0));
         EXPECT_TRUE(ReadBytes(places_.File("uninst.exe")) == WithTrailer(payload.files[0], SETUP_TRAILER_REMOVE));
         EXPECT_TRUE(ReadBytes(places_.File("app.hlp")) == payload.files[1]);
         EXPECT_TRUE(ReadBytes(places_.File("banner.htm")) == payload.files[2]);
         EXPECT_TRUE(ReadBytes(places_.File("banner.gif")) == payload.files[3]);
+        EXPECT_TRUE(ReadBytes(places_.File("qtally-count.exe")) == payload.files[4]);
     }
 
     // Starts the uninstaller as the list of installed programs does, and

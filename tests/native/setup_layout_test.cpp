@@ -51,9 +51,14 @@ TEST(SetupLayout, ByteSumWrapsAndSubtractingEndsAtZero)
 
 TEST(SetupLayout, RowCountStopsAtEndRowAndAt128)
 {
-    EXPECT_EQ(CountSetupRows(g_setupFiles), 4);
+    EXPECT_EQ(CountSetupRows(g_setupFiles), 5);
     EXPECT_STREQ(g_setupFiles[0].fileName, "qtally.exe");
     EXPECT_STREQ(g_setupFiles[1].fileName, "app.hlp");
+    // Later rows only ever go after the existing ones.
+    EXPECT_STREQ(g_setupFiles[2].fileName, "banner.htm");
+    EXPECT_STREQ(g_setupFiles[3].fileName, "banner.gif");
+    EXPECT_STREQ(g_setupFiles[4].fileName, "qtally-count.exe");
+    EXPECT_EQ(g_setupFiles[4].folder, nullptr);
 
     std::vector<SetupFileRow> table(131, SetupFileRow{nullptr, "f"});
     table.back() = {nullptr, nullptr};

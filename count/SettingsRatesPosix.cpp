@@ -1,0 +1,6 @@
+#include "count/SettingsRates.h"
+
+bool LoadSettingsRates(PricingOptions&)
+{
+    return false;
+}

@@ -149,8 +149,23 @@ std::string Lower(std::string s)
     return s;
 }
 
+// Strings are stored 0-terminated and shown on one line: no control bytes.
+bool HasControlBytes(const std::string& text)
+{
+    for (unsigned char c : text)
+        if (c < 0x20)
+            return true;
+    return false;
+}
+
+const char kNoControlBytes[] = "control characters are not allowed in text";
+
 bool ParseSpans(const std::string& text, std::vector<Span>& spans, std::string& error)
 {
+    if (HasControlBytes(text)) {
+        error = kNoControlBytes;
+        return false;
+    }
     std::string plain;
     auto flush = [&] {
         if (!plain.empty())
@@ -179,11 +194,6 @@ bool ParseSpans(const std::string& text, std::vector<Span>& spans, std::string& 
             spans.push_back(Span{Span::Link, inner.substr(bar + 1), inner.substr(0, bar)});
             i = close + 2;
         } else {
-            unsigned char c = static_cast<unsigned char>(text[i]);
-            if (c < 0x20) {
-                error = "control characters are not allowed in text";
-                return false;
-            }
             plain += text[i++];
         }
     }
@@ -540,6 +550,8 @@ bool ParseSource(const std::string& source, Document& doc, std::string& error)
             size_t sp = line.find_first_of(" \t");
             std::string word = line.substr(0, sp);
             std::string rest = sp == std::string::npos ? std::string() : Trim(line.substr(sp));
+            if (word != ".topic" && HasControlBytes(rest))
+                return fail(kNoControlBytes);
             if (word == ".title") {
                 doc.title = rest;
             } else if (word == ".copyright") {
@@ -553,6 +565,8 @@ bool ParseSource(const std::string& source, Document& doc, std::string& error)
                     return fail("a topic name takes letters, digits, '_' and '.' only");
                 if (t.title.empty())
                     return fail("topic " + t.name + " has no title");
+                if (HasControlBytes(t.title))
+                    return fail(kNoControlBytes);
                 Paragraph heading;
                 heading.style = Paragraph::Heading;
                 heading.spans.push_back(Span{Span::Text, t.title, std::string()});

@@ -1,4 +1,5 @@
 #include "wordcount/TextMeasures.h"
+#include "tests/native/measures_reference.h"
 
 #include <gtest/gtest.h>
 
@@ -8,54 +9,6 @@
 #include <vector>
 
 namespace {
-
-// Deliberately plain versions of the rules, written from their wording.
-bool RefIsWordByte(unsigned char c)
-{
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
-           (c >= 128 && c <= 165) || c == 39 || c == 46 || c == 58;
-}
-
-int RefCharacters(const std::string& s)
-{
-    return (int)s.size();
-}
-
-int RefWords(const std::string& s)
-{
-    int words = 0;
-    bool previousIsWord = false;
-    for (unsigned char c : s) {
-        bool isWord = RefIsWordByte(c);
-        if (isWord && !previousIsWord)
-            ++words;
-        previousIsWord = isWord;
-    }
-    return words;
-}
-
-int RefLines(const std::string& s, int width)
-{
-    int lines = 0, column = 0;
-    bool open = false;
-    for (unsigned char c : s) {
-        if (c >= 32 && c <= 127) {
-            if (c != ' ' && !open) {
-                ++lines;
-                open = true;
-            }
-            ++column;
-            if (column >= width) {
-                column = 0;
-                open = false;
-            }
-        } else if (c == 13 || c == 10) {
-            column = 0;
-            open = false;
-        }
-    }
-    return lines;
-}
 
 // Small deterministic generator, so a failure can be replayed.
 struct Rng {

@@ -175,6 +175,11 @@ TEST(HelpFile, SourceErrorsNameTheLine)
         {".title T\n.topic a A\nSome **bold\n", "line 3"},
         {".title T\n.topic a A\nSee [[no bar]].\n", "line 3"},
         {".title T\n.topic a A\nTab\there\n", "line 3"},
+        {".title T\x01\n.topic a A\n", "line 1"},           // strings are stored 0-terminated
+        {".title T\n.copyright C\x1f\n.topic a A\n", "line 2"},
+        {".title T\n.topic a A\x0b\n", "line 2"},
+        {".title T\n.topic a A\n**b\x01**\n", "line 3"},
+        {".title T\n.topic a A\n[[a|x\x02]]\n", "line 3"},
         {".title T\n.topic a A\n.topic A Again\n", "clash"},
         {".title T\n", "no topics"},
         {".topic a A\n", "no .title"},

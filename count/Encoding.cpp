@@ -181,16 +181,19 @@ TextEncoding DetectTextEncoding(const unsigned char* data, size_t size)
 
 void AppendAs1252(const unsigned char* data, size_t size, TextEncoding encoding, std::string& out)
 {
+    // The mark is skipped only as far as the text goes: a caller that names
+    // an encoding its text is too short for gets no read before the start.
+    auto skip = [&](size_t mark) { return size < mark ? size : mark; };
     switch (encoding) {
     case TextEncoding::Utf8:
         AppendUtf8As1252(data, size, out);
         break;
     case TextEncoding::Utf8Bom:
-        AppendUtf8As1252(data + 3, size - 3, out);
+        AppendUtf8As1252(data + skip(3), size - skip(3), out);
         break;
     case TextEncoding::Utf16Le:
     case TextEncoding::Utf16Be:
-        AppendUtf16(data + 2, size - 2, encoding == TextEncoding::Utf16Be, out);
+        AppendUtf16(data + skip(2), size - skip(2), encoding == TextEncoding::Utf16Be, out);
         break;
     default:
         out.append((const char*)data, size);

@@ -27,6 +27,8 @@ void FuzzTextOut(const uint8_t* data, size_t size);
 void FuzzPaths(const uint8_t* data, size_t size);
 void FuzzHelpSource(const uint8_t* data, size_t size);
 void FuzzHelpFile(const uint8_t* data, size_t size);
+void FuzzEncoding(const uint8_t* data, size_t size);
+void FuzzDocuments(const uint8_t* data, size_t size);
 
 struct FuzzTarget {
     const char* name;   // also the folder of its seeds and kept inputs

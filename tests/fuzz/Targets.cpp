@@ -5,6 +5,7 @@
 #include "tools/HelpFile.h"
 
 #include <cstring>
+#include <zlib.h>
 #include <fstream>
 #include <sstream>
 
@@ -16,6 +17,8 @@ const FuzzTarget g_fuzzTargets[] = {
     {"paths", FuzzPaths},
     {"help_source", FuzzHelpSource},
     {"help_file", FuzzHelpFile},
+    {"encoding", FuzzEncoding},
+    {"documents", FuzzDocuments},
     {nullptr, nullptr},
 };
 
@@ -180,6 +183,96 @@ Seeds HelpFileSeeds()
     return seeds;
 }
 
+
+// A zip archive of the given entries, each stored or deflated (raw, as zip
+// keeps it), with local headers, central directory and end record.
+std::vector<uint8_t> ZipFile(const std::vector<std::pair<std::string, std::string>>& entries, bool deflated)
+{
+    std::vector<uint8_t> zip, central;
+    auto u16 = [](std::vector<uint8_t>& v, uint32_t x) { v.push_back(uint8_t(x)); v.push_back(uint8_t(x >> 8)); };
+    auto u32 = [&](std::vector<uint8_t>& v, uint32_t x) { u16(v, x); u16(v, x >> 16); };
+    for (const auto& [name, text] : entries) {
+        std::string packed = text;
+        if (deflated) {
+            z_stream z{};
+            deflateInit2(&z, 9, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
+            packed.resize(deflateBound(&z, uLong(text.size())));
+            z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
+            z.avail_in = uInt(text.size());
+            z.next_out = reinterpret_cast<Bytef*>(&packed[0]);
+            z.avail_out = uInt(packed.size());
+            deflate(&z, Z_FINISH);
+            packed.resize(z.total_out);
+            deflateEnd(&z);
+        }
+        const uint32_t crc = uint32_t(crc32(0, reinterpret_cast<const Bytef*>(text.data()), uInt(text.size())));
+        const uint32_t offset = uint32_t(zip.size());
+        for (std::vector<uint8_t>* v : {&zip, &central}) {
+            const bool local = v == &zip;
+            u32(*v, local ? 0x04034b50 : 0x02014b50);
+            if (!local)
+                u16(*v, 20);
+            u16(*v, 20); u16(*v, 0); u16(*v, deflated ? 8 : 0); u16(*v, 0); u16(*v, 0);
+            u32(*v, crc); u32(*v, uint32_t(packed.size())); u32(*v, uint32_t(text.size()));
+            u16(*v, uint32_t(name.size())); u16(*v, 0);
+            if (!local) {
+                u16(*v, 0); u16(*v, 0); u16(*v, 0); u32(*v, 0); u32(*v, offset);
+            }
+            v->insert(v->end(), name.begin(), name.end());
+        }
+        zip.insert(zip.end(), packed.begin(), packed.end());
+    }
+    const uint32_t centralAt = uint32_t(zip.size());
+    zip.insert(zip.end(), central.begin(), central.end());
+    u32(zip, 0x06054b50); u16(zip, 0); u16(zip, 0);
+    u16(zip, uint32_t(entries.size())); u16(zip, uint32_t(entries.size()));
+    u32(zip, uint32_t(central.size())); u32(zip, centralAt); u16(zip, 0);
+    return zip;
+}
+
+const char kDocxXml[] =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?><w:document xmlns:w=\"w\" xmlns:mc=\"mc\"><w:body>"
+    "<w:p><w:r><w:t>Dear Sir,</w:t></w:r></w:p><w:p><w:r><w:t xml:space=\"preserve\">caf\xC3\xA9 &amp; "
+    "&#8364;5 </w:t><w:tab/><w:t>x</w:t><w:br/><w:noBreakHyphen/></w:r></w:p>"
+    "<mc:AlternateContent><mc:Choice><w:p><w:r><w:t>box</w:t></w:r></w:p></mc:Choice>"
+    "<mc:Fallback><w:p><w:r><w:t>box</w:t></w:r></w:p></mc:Fallback></mc:AlternateContent>"
+    "<w:p><w:del><w:r><w:delText>gone</w:delText></w:r></w:del></w:p></w:body></w:document>";
+const char kOdtXml[] =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?><office:document-content xmlns:office=\"o\" "
+    "xmlns:text=\"t\"><office:body><office:text><text:h>Title</text:h><text:p>Two  <text:s text:c=\"3\"/>"
+    "spaces<text:tab/>tab<text:line-break/>next <![CDATA[raw]]></text:p><text:p><text:note><text:p>note"
+    "</text:p></text:note>\xE2\x80\x9Cquoted\xE2\x80\x9D</text:p></office:text></office:body>"
+    "</office:document-content>";
+
+Seeds EncodingSeeds()
+{
+    Seeds seeds;
+    seeds.push_back(FuzzWriter().Byte(0).Text("plain ASCII text\r\n", false).v);
+    seeds.push_back(FuzzWriter().Byte(0).Text("caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80", false).v);
+    seeds.push_back(FuzzWriter().Byte(0).Text("\xEF\xBB\xBF" "BOM \xC3 broken", false).v);
+    seeds.push_back(FuzzWriter().Byte(0).Text(std::string("\xFF\xFEh\0i\0\x3D\xD8\x00\xDE", 10), false).v);
+    seeds.push_back(FuzzWriter().Byte(0).Text(std::string("\xFE\xFF\0h\xD8\x3D", 6), false).v);
+    seeds.push_back(FuzzWriter().Byte(1).Text("1252 \xE9\x80\x92", false).v);
+    return seeds;
+}
+
+Seeds DocumentsSeeds()
+{
+    Seeds seeds;
+    seeds.push_back(FuzzWriter().Byte(0).Text(kDocxXml, false).v);
+    seeds.push_back(FuzzWriter().Byte(1).Text(kOdtXml, false).v);
+    for (bool deflate : {false, true}) {
+        std::vector<uint8_t> docx = ZipFile({{"[Content_Types].xml", "<Types/>"}, {"word/document.xml", kDocxXml}}, deflate);
+        docx.insert(docx.begin(), 2);
+        seeds.push_back(docx);
+        std::vector<uint8_t> odt = ZipFile({{"mimetype", "application/vnd.oasis.opendocument.text"},
+                                            {"content.xml", kOdtXml}}, deflate);
+        odt.insert(odt.begin(), 3);
+        seeds.push_back(odt);
+    }
+    return seeds;
+}
+
 } // namespace
 
 std::vector<std::vector<uint8_t>> FuzzSeeds(const std::string& target)
@@ -191,5 +284,7 @@ std::vector<std::vector<uint8_t>> FuzzSeeds(const std::string& target)
     if (target == "paths") return PathsSeeds();
     if (target == "help_source") return HelpSourceSeeds();
     if (target == "help_file") return HelpFileSeeds();
+    if (target == "encoding") return EncodingSeeds();
+    if (target == "documents") return DocumentsSeeds();
     return {};
 }

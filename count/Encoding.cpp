@@ -182,7 +182,7 @@ TextEncoding DetectTextEncoding(const unsigned char* data, size_t size)
 void AppendAs1252(const unsigned char* data, size_t size, TextEncoding encoding, std::string& out)
 {
     // The mark is skipped only as far as the text goes: a caller that names
-    // an encoding its text is too short for gets no read before the start.
+    // an encoding its text is too short for must not wrap the size around.
     auto skip = [&](size_t mark) { return size < mark ? size : mark; };
     switch (encoding) {
     case TextEncoding::Utf8:

@@ -1,5 +1,5 @@
 // mkhlp SOURCE OUTPUT: builds a Windows Help file from its plain-text source
-// (syntax in HelpFile.h), then reads the result back as a check.
+// (syntax in HelpSource.h), then reads the result back as a check.
 #include "tools/HelpFile.h"
 
 #include <cstdio>

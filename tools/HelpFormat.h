@@ -31,6 +31,18 @@ const size_t kBlockData = 453 * 8 + 6;
 // Readers look at least this far into the last block.
 const size_t kLastBlockMinimum = 64;
 
+// A record's position: its block above bit 14, below it the record's place
+// in the block counted from the block's start, header included.
+const unsigned kPosBlockShift = 14;
+const uint32_t kPosOffsetMask = 0x3FFF;
+
+// A topic's offset as a viewer counts it: its block above bit 15, below it
+// the characters of the block's records before the topic.
+inline uint32_t TopicOffset(size_t block, uint32_t chars)
+{
+    return static_cast<uint32_t>(block * 0x8000 + chars);
+}
+
 enum RecordType : uint8_t { kTopicHeader = 0x02, kText = 0x20 };
 
 enum FontIndex : uint16_t { kFontBody = 0, kFontHeading = 1, kFontBold = 2 };

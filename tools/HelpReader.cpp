@@ -353,7 +353,7 @@ private:
                 bool ok = true;
                 size_t before = stream_.size();
                 Lz77Expand(b, e, stream_, ok);
-                if (!ok || stream_.size() - before > 0x4000)
+                if (!ok || stream_.size() - before > (size_t(1) << kPosBlockShift))
                     return Fail("topic block does not expand");
             } else {
                 stream_.insert(stream_.end(), b, e);
@@ -362,15 +362,17 @@ private:
         return true;
     }
 
-    // Follows the records' links from the first one, which is at 12.
+    // Follows the records' links from the first one, just after the first
+    // block's header.
     bool ReadTopicLinks()
     {
-        uint32_t link = 12;
+        const uint32_t first = static_cast<uint32_t>(kBlockHeaderSize);
+        uint32_t link = first;
         size_t lastBlock = SIZE_MAX, previousAt = 0;
         uint32_t chars = 0;
         for (size_t count = 0; link != kNone && link != 0; ++count) {
-            size_t block = (link - 12) >> 14, offset = (link - 12) & 0x3FFF;
-            if (link < 12 || block >= blockStart_.size() || count > stream_.size())
+            size_t block = (link - first) >> kPosBlockShift, offset = (link - first) & kPosOffsetMask;
+            if (link < first || block >= blockStart_.size() || count > stream_.size())
                 return Fail("topic link position out of range");
             size_t at = blockStart_[block] + offset;
             if (count > 0 && at <= previousAt)
@@ -380,7 +382,7 @@ private:
                 lastBlock = block;
                 chars = 0;
             }
-            if (!ReadRecord(at, static_cast<uint32_t>(block * 0x8000 + chars), chars, link))
+            if (!ReadRecord(at, TopicOffset(block, chars), chars, link))
                 return false;
         }
         return true;

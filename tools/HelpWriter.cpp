@@ -110,7 +110,7 @@ struct TopicLayout {
 
 uint32_t TopicPos(size_t pos)
 {
-    return static_cast<uint32_t>(((pos / kBlockData) << 14) + pos % kBlockData + kBlockHeaderSize);
+    return static_cast<uint32_t>(((pos / kBlockData) << kPosBlockShift) + pos % kBlockData + kBlockHeaderSize);
 }
 
 // The paragraph's text strings into rec.data2 and the formatting commands
@@ -241,7 +241,7 @@ bool PlaceRecords(TopicLayout& layout, std::string& error)
             chars = 0;
         }
         if (r.type == kTopicHeader)
-            layout.topicOffset[r.topic] = static_cast<uint32_t>(block * 0x8000 + chars);
+            layout.topicOffset[r.topic] = TopicOffset(block, chars);
         else
             chars += r.textLength;
     }

@@ -29,6 +29,9 @@ enum {
     SHORT_HEIGHT = 290,     // settings hidden
 };
 
+// How long to wait for another program to close the clipboard.
+const DWORD kClipboardBusyMs = 500;
+
 struct RateBox {
     int id;
     const char* name;
@@ -280,7 +283,14 @@ void WordCountDialog::UpdateText()
     delete[] capturedText;
     capturedText = nullptr;
 
-    if (OpenClipboard(0)) {
+    // Another program may hold the clipboard open for a moment, for example
+    // the editor that is still copying.
+    bool opened = OpenClipboard(0) != 0;
+    for (DWORD start = GetTickCount(); !opened && GetTickCount() - start < kClipboardBusyMs;) {
+        Sleep(10);
+        opened = OpenClipboard(0) != 0;
+    }
+    if (opened) {
         if (HANDLE data = GetClipboardData(CF_TEXT)) {
             // The data comes from another program: never read past its block,
             // even when the terminator is missing.
@@ -308,6 +318,7 @@ void WordCountDialog::UpdateText()
     SetDlgItemInt(hwndDlg, IDC_CHARACTERS, characters, TRUE);
     SetDlgItemInt(hwndDlg, IDC_WORDS, words, TRUE);
     UpdateCosts();
+    ShowStatusNotice(opened ? nullptr : "Another program holds the clipboard: press Update Text to read it again.");
 }
 
 void WordCountDialog::UpdateCosts()
@@ -434,11 +445,27 @@ void WordCountDialog::RotateStatusText(UINT_PTR timerId)
     KillTimer(hwndDlg, timerId);
     if (timerId != STATUS_TIMER)
         return;
+    if (statusNotice) {
+        // Nobody may miss it for an advertisement.
+        SetTimer(hwndDlg, STATUS_TIMER, 8000, 0);
+        return;
+    }
     if (!kStatusTexts[statusIndex][0])
         statusIndex = 0;
     SetDlgItemTextA(hwndDlg, IDC_STATUSLINE, kStatusTexts[statusIndex]);
     ++statusIndex;
     SetTimer(hwndDlg, STATUS_TIMER, 8000, 0);
+}
+
+void WordCountDialog::ShowStatusNotice(const char* text)
+{
+    if (text == statusNotice)
+        return;
+    statusNotice = text;
+    // Back to the rotation: the text shown before the notice.
+    if (!text)
+        text = statusIndex > 0 ? kStatusTexts[statusIndex - 1] : "";
+    SetDlgItemTextA(hwndDlg, IDC_STATUSLINE, text);
 }
 
 void WordCountDialog::ToggleSettings()

@@ -15,6 +15,7 @@ public:
     BYTE settingsShown = 0;
     int statusIndex = 0;
     char* capturedText = nullptr;   // the last captured text; lines are counted from it
+    const char* statusNotice = nullptr;   // shown in the status line instead of the rotation
 
     WordCountDialog();
     ~WordCountDialog() override;
@@ -52,6 +53,9 @@ public:
     void CmExit();
     void CmHelpAbout();
     void RotateStatusText(UINT_PTR timerId);
+    // A notice about the text shown stays in the status line until the next
+    // reading of the clipboard; none (0) brings the rotation back.
+    void ShowStatusNotice(const char* text);
     void ToggleSettings();
     void PlaceWindow(int clientHeight);
 

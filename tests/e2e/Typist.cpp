@@ -59,12 +59,12 @@ INPUT KeyInput(WORD key, bool up)
 
 }
 
-Notepad::~Notepad()
+Editor::~Editor()
 {
     Stop();
 }
 
-void Notepad::Stop()
+void Editor::Stop()
 {
     if (info_.hProcess) {
         TerminateProcess(info_.hProcess, 0);
@@ -76,42 +76,57 @@ void Notepad::Stop()
     window_ = edit_ = 0;
 }
 
-bool Notepad::Start()
+bool Editor::Start(const std::string& commandLine, const char* frameClass, const char* textClass)
 {
     Stop();
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
-    char command[] = "notepad.exe";
-    if (!CreateProcessA(0, command, 0, 0, FALSE, 0, 0, 0, &startup, &info_))
+    std::string command = commandLine;
+    if (!CreateProcessA(0, &command[0], 0, 0, FALSE, 0, 0, 0, &startup, &info_))
         return false;
     WaitForInputIdle(info_.hProcess, 15000);
     e2e::WaitUntil([&] {
-        window_ = FindTopLevel(info_.dwProcessId, "Notepad", nullptr, 0);
+        window_ = FindTopLevel(info_.dwProcessId, frameClass, nullptr, 0);
         return window_ && IsWindowVisible(window_);
     });
-    edit_ = window_ ? FindWindowExA(window_, 0, "Edit", 0) : 0;
+    edit_ = window_ ? FindWindowExA(window_, 0, textClass, 0) : 0;
     return edit_ && WaitIdle(window_);
 }
 
-void Notepad::SetText(const std::string& text)
+bool Editor::StartNotepad()
+{
+    return Start("notepad.exe", "Notepad", "Edit");
+}
+
+bool Editor::StartWordpad()
+{
+    return Start("\"C:\\Program Files\\Windows NT\\Accessories\\wordpad.exe\"", "WORDPADTOP", "RichEdit20W");
+}
+
+bool Editor::StartTestEditor(const std::string& arguments)
+{
+    return Start("\"" + e2e::BinFolder() + "\\testeditor.exe\" " + arguments, "QtTestEditor", "Edit");
+}
+
+void Editor::SetText(const std::string& text)
 {
     DWORD_PTR result;
     SendMessageTimeoutA(edit_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
                         SMTO_ABORTIFHUNG, 10000, &result);
 }
 
-std::string Notepad::Text() const
+std::string Editor::Text() const
 {
     return e2e::WindowText(edit_);
 }
 
-void Notepad::Select(int start, int end)
+void Editor::Select(int start, int end)
 {
     DWORD_PTR result;
     SendMessageTimeoutA(edit_, EM_SETSEL, start, end, SMTO_ABORTIFHUNG, 10000, &result);
 }
 
-void Notepad::Selection(DWORD* start, DWORD* end) const
+void Editor::Selection(DWORD* start, DWORD* end) const
 {
     *start = *end = 0;
     DWORD_PTR packed = 0;
@@ -121,7 +136,7 @@ void Notepad::Selection(DWORD* start, DWORD* end) const
     }
 }
 
-bool Notepad::Focus()
+bool Editor::Focus()
 {
     if (!BringToFront(window_))
         return false;
@@ -131,6 +146,66 @@ bool Notepad::Focus()
         return GetGUIThreadInfo(info_.dwThreadId, &info) && info.hwndFocus == edit_;
     });
     return focused && WaitIdle(window_);
+}
+
+namespace {
+
+std::vector<WORD> g_countedKeys;
+volatile LONG g_injectedKeys;
+
+LRESULT CALLBACK CountInjected(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HC_ACTION && (wParam == WM_KEYDOWN || wParam == WM_SYSKEYDOWN)) {
+        const KBDLLHOOKSTRUCT* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
+        if (key->flags & LLKHF_INJECTED)
+            for (WORD k : g_countedKeys)
+                if (key->vkCode == k)
+                    InterlockedIncrement(&g_injectedKeys);
+    }
+    return CallNextHookEx(0, code, wParam, lParam);
+}
+
+}
+
+InjectedKeyCounter::InjectedKeyCounter(std::initializer_list<WORD> keys)
+{
+    g_countedKeys.assign(keys.begin(), keys.end());
+    g_injectedKeys = 0;
+    ready_ = CreateEventA(0, TRUE, FALSE, 0);
+    thread_ = CreateThread(0, 0, Thread, this, 0, &threadId_);
+    if (thread_)
+        WaitForSingleObject(ready_, 10000);
+}
+
+InjectedKeyCounter::~InjectedKeyCounter()
+{
+    if (thread_) {
+        PostThreadMessageA(threadId_, WM_QUIT, 0, 0);
+        WaitForSingleObject(thread_, 10000);
+        CloseHandle(thread_);
+    }
+    CloseHandle(ready_);
+}
+
+int InjectedKeyCounter::Count() const
+{
+    return static_cast<int>(g_injectedKeys);
+}
+
+DWORD WINAPI InjectedKeyCounter::Thread(void* param)
+{
+    InjectedKeyCounter* self = static_cast<InjectedKeyCounter*>(param);
+    MSG msg;
+    PeekMessageA(&msg, 0, 0, 0, PM_NOREMOVE);   // the thread's queue, for WM_QUIT
+    HHOOK hook = SetWindowsHookExA(WH_KEYBOARD_LL, CountInjected, GetModuleHandleA(0), 0);
+    self->hooked_ = hook != 0;
+    SetEvent(self->ready_);
+    // The system calls the hook through this thread's messages.
+    while (hook && GetMessageA(&msg, 0, 0, 0) > 0)
+        DispatchMessageA(&msg);
+    if (hook)
+        UnhookWindowsHookEx(hook);
+    return 0;
 }
 
 bool PutOnClipboard(const std::string& text)
@@ -179,6 +254,14 @@ void PressKey(std::initializer_list<WORD> modifiers, WORD key)
     inputs.push_back(KeyInput(key, true));
     for (auto m = modifiers.end(); m != modifiers.begin();)
         inputs.push_back(KeyInput(*--m, true));
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+void SendKeys(std::initializer_list<WORD> keys, bool up)
+{
+    std::vector<INPUT> inputs;
+    for (WORD k : keys)
+        inputs.push_back(KeyInput(k, up));
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 

@@ -11,15 +11,21 @@
 
 namespace typist {
 
-// Wine's notepad, started fresh and ended (without saving) when it goes.
-class Notepad {
+// An editor with a text window (Wine's notepad or Wordpad, or the tests' own
+// testeditor), started fresh and ended (without saving) when it goes.
+class Editor {
 public:
-    Notepad() = default;
-    Notepad(const Notepad&) = delete;
-    Notepad& operator=(const Notepad&) = delete;
-    ~Notepad();
+    Editor() = default;
+    Editor(const Editor&) = delete;
+    Editor& operator=(const Editor&) = delete;
+    ~Editor();
 
-    bool Start();   // ends the one started before
+    // The program's top-level window of frameClass, and in it the text window
+    // of textClass. Each ends the editor started before.
+    bool Start(const std::string& commandLine, const char* frameClass, const char* textClass);
+    bool StartNotepad();
+    bool StartWordpad();
+    bool StartTestEditor(const std::string& arguments);   // testeditor.exe beside the tests
     void Stop();
     HWND Window() const { return window_; }
     HWND Edit() const { return edit_; }
@@ -37,6 +43,25 @@ private:
     HWND edit_ = 0;
 };
 
+// Counts the key presses of the given keys that reach the system's keyboard
+// input from a program (injected), while it lives: a low-level keyboard
+// hook on a thread of its own.
+// One at a time.
+class InjectedKeyCounter {
+public:
+    explicit InjectedKeyCounter(std::initializer_list<WORD> keys);
+    ~InjectedKeyCounter();
+    bool Running() const { return hooked_; }
+    int Count() const;
+
+private:
+    static DWORD WINAPI Thread(void* self);
+    HANDLE thread_ = 0;
+    DWORD threadId_ = 0;
+    HANDLE ready_ = 0;
+    bool hooked_ = false;
+};
+
 // Puts the text on the clipboard and leaves it without an owner window: other
 // programs (Wine's notepad among them) ask the owner about the clipboard
 // and would wait for this test, which does not serve messages while it waits.
@@ -50,6 +75,9 @@ bool WaitIdle(HWND window);
 // Presses and releases a key with the modifiers held, on the real keyboard
 // input (SendInput); an empty list of modifiers presses the key alone.
 void PressKey(std::initializer_list<WORD> modifiers, WORD key);
+// Presses (up false) or releases (up true) the keys in this order on the
+// real keyboard input, as a person holding keys does.
+void SendKeys(std::initializer_list<WORD> keys, bool up);
 // The platform's name of a key, as a key name text shows it.
 std::string KeyName(WORD key);
 

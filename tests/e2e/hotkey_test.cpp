@@ -7,6 +7,7 @@
 #include "tests/e2e/Typist.h"
 #include "wordcount/TextMeasures.h"
 
+#include <functional>
 #include <string>
 
 namespace {
@@ -17,8 +18,11 @@ using typist::PressKey;
 enum {
     kSummary = 101, kCharacters = 103, kWords = 106, kTotal = 115,
     kChangeKey = 116, kHotKeyOn = 117, kAutoSelect = 119, kKeyName = 120,
-    kCmClose = 1002,
+    kCmClose = 1002, kUpdateText = 113, kStatusLine = 123,
 };
+
+const char kNotCopiedNotice[] = "The editor did not copy its text: the text copied before is shown.";
+const char kClipboardBusyNotice[] = "Another program holds the clipboard: press Update Text to read it again.";
 
 const char kNotepadText[] =
     "Dear Ms Ortega,\r\n\r\nplease find the transcript of the 12 May hearing below;\r\n"
@@ -39,17 +43,19 @@ bool HotKeyIsFree(UINT modifiers, UINT key)
     return true;
 }
 
-// Notepad with a text in it, and Quilltally started after it.
+// An editor with a text in it (notepad unless told), and Quilltally started
+// after it.
 struct Session {
-    typist::Notepad notepad;
+    typist::Editor editor;
     e2e::Process app;
     HWND main = 0;
 
-    bool Start()
+    bool Start(const std::function<bool(typist::Editor&)>& open = &typist::Editor::StartNotepad,
+               const std::string& text = kNotepadText)
     {
-        if (!notepad.Start())
+        if (!open(editor))
             return false;
-        notepad.SetText(kNotepadText);
+        editor.SetText(text);
         if (!app.Start(e2e::QtallyPath()))
             return false;
         main = app.WaitForMainWindow();
@@ -63,13 +69,26 @@ struct Session {
         return e2e::WaitUntil([&] { return !IsWindowVisible(main); });
     }
 
-    // Presses the key in notepad; true when Quilltally came forward.
-    bool PressInNotepad(std::initializer_list<WORD> modifiers, WORD key, DWORD timeoutMs = 15000)
+    // Presses the key in the editor; true when Quilltally came forward.
+    bool PressInEditor(std::initializer_list<WORD> modifiers, WORD key, DWORD timeoutMs = 15000)
     {
-        if (!notepad.Focus())
+        if (!editor.Focus())
             return false;
         PressKey(modifiers, key);
         return e2e::WaitUntil([&] { return IsWindowVisible(main) != 0; }, timeoutMs);
+    }
+
+    // As a person does: holds the modifiers, presses the key, and lets go of
+    // the modifiers only once Quilltally has come forward.
+    bool PressHoldingInEditor(std::initializer_list<WORD> modifiers, WORD key)
+    {
+        if (!editor.Focus())
+            return false;
+        typist::SendKeys(modifiers, false);
+        PressKey({}, key);
+        bool shown = e2e::WaitUntil([&] { return IsWindowVisible(main) != 0; });
+        typist::SendKeys(modifiers, true);
+        return shown;
     }
 
     HWND OpenChangeKey()
@@ -79,6 +98,22 @@ struct Session {
         return dialog && typist::BringToFront(dialog) ? dialog : 0;
     }
 };
+
+bool AnyModifierDown()
+{
+    for (int key : {VK_SHIFT, VK_CONTROL, VK_MENU})
+        if (GetAsyncKeyState(key) & 0x8000)
+            return true;
+    return false;
+}
+
+// Ctrl+A (low word) and Ctrl+C (high word) the test editor has taken.
+LRESULT TakenByTestEditor(HWND window)
+{
+    DWORD_PTR taken = 0;
+    SendMessageTimeoutA(window, WM_APP, 0, 0, SMTO_ABORTIFHUNG, 10000, &taken);
+    return static_cast<LRESULT>(taken);
+}
 
 class HotKeyTest : public ::testing::Test {
 protected:
@@ -97,7 +132,7 @@ TEST_F(HotKeyTest, CaptureCopiesTheFocusedEditorsWholeTextAndPricesIt)
     ASSERT_TRUE(typist::PutOnClipboard("on the clipboard before"));
     ASSERT_TRUE(s.HideMain());
 
-    ASSERT_TRUE(s.PressInNotepad({VK_SHIFT}, VK_F8));
+    ASSERT_TRUE(s.PressInEditor({VK_SHIFT}, VK_F8));
     int characters = CountCharacters(kNotepadText);
     int words = CountWords(kNotepadText);
     EXPECT_TRUE(e2e::WaitForControlText(s.main, kCharacters, std::to_string(characters)));
@@ -132,17 +167,19 @@ TEST_F(HotKeyTest, WithoutSelectAndCopyTheClipboardIsMeasuredAsItIs)
         Session s;
         ASSERT_TRUE(s.Start());
         EXPECT_EQ(e2e::IsChecked(s.main, kAutoSelect), c.autoSelect);
-        s.notepad.Select(5, 12);
+        s.editor.Select(5, 12);
         const std::string copied = "two words";
         ASSERT_TRUE(typist::PutOnClipboard(copied));
         e2e::SetControlText(s.main, kCharacters, "");
 
+        typist::InjectedKeyCounter selectAndCopy({'A', 'C'});
+        ASSERT_TRUE(selectAndCopy.Running());
         if (c.mainInFront) {
             ASSERT_TRUE(typist::BringToFront(s.main));
             PressKey({VK_SHIFT}, VK_F8);
         } else {
             ASSERT_TRUE(s.HideMain());
-            ASSERT_TRUE(s.PressInNotepad({VK_SHIFT}, VK_F8));
+            ASSERT_TRUE(s.PressInEditor({VK_SHIFT}, VK_F8));
         }
         EXPECT_TRUE(e2e::WaitForControlText(s.main, kCharacters,
                                             std::to_string(CountCharacters(copied.c_str()))));
@@ -151,9 +188,134 @@ TEST_F(HotKeyTest, WithoutSelectAndCopyTheClipboardIsMeasuredAsItIs)
         EXPECT_TRUE(e2e::ClipboardText(&clipboard));
         EXPECT_EQ(clipboard, copied);
         DWORD start, end;
-        s.notepad.Selection(&start, &end);
+        s.editor.Selection(&start, &end);
         EXPECT_EQ(start, 5u);
         EXPECT_EQ(end, 12u);
+        EXPECT_EQ(selectAndCopy.Count(), 0);
+    }
+}
+
+// The keys held for the hot key (Alt, Ctrl) must not turn Ctrl+A and Ctrl+C
+// into something else: the whole text is captured, the editor's text stays as
+// it was, the posted keys alone do it, and no key stays down afterwards.
+TEST_F(HotKeyTest, ModifiersHeldForTheHotKeyNeverReachTheEditor)
+{
+    const std::string text = "Dear Ms Ortega, please find the transcript of the 12 May hearing below.";
+    struct Case {
+        const char* name;
+        bool (typist::Editor::*open)();
+        const char* key;
+        const char* modifiers;
+        WORD modifier;
+        WORD vk;
+    } cases[] = {
+        {"notepad, Alt+F5", &typist::Editor::StartNotepad, "116", "1", VK_MENU, VK_F5},
+        {"notepad, Ctrl+Q", &typist::Editor::StartNotepad, "81", "2", VK_CONTROL, 'Q'},
+        {"Wordpad, Alt+F5", &typist::Editor::StartWordpad, "116", "1", VK_MENU, VK_F5},
+        {"Wordpad, Ctrl+Q", &typist::Editor::StartWordpad, "81", "2", VK_CONTROL, 'Q'},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        e2e::ResetState();
+        e2e::WriteSettingText("HotKey", c.key);
+        e2e::WriteSettingText("HotKeyModifier", c.modifiers);
+        Session s;
+        ASSERT_TRUE(s.Start(c.open, text));
+        const std::string before = s.editor.Text();
+        ASSERT_EQ(before, text);
+        ASSERT_TRUE(typist::PutOnClipboard("on the clipboard before"));
+        ASSERT_TRUE(s.HideMain());
+        typist::InjectedKeyCounter selectAndCopy({'A', 'C'});
+        ASSERT_TRUE(selectAndCopy.Running());
+
+        ASSERT_TRUE(s.PressHoldingInEditor({c.modifier}, c.vk));
+        EXPECT_TRUE(e2e::WaitForControlText(s.main, kCharacters,
+                                            std::to_string(CountCharacters(text.c_str()))));
+        EXPECT_EQ(e2e::ControlText(s.main, kWords), std::to_string(CountWords(text.c_str())));
+        EXPECT_EQ(s.editor.Text(), before);
+        std::string clipboard;
+        EXPECT_TRUE(e2e::ClipboardText(&clipboard));
+        EXPECT_EQ(clipboard, text);
+        EXPECT_EQ(selectAndCopy.Count(), 0);
+        EXPECT_TRUE(e2e::WaitUntil([] { return !AnyModifierDown(); }));
+        EXPECT_NE(e2e::ControlText(s.main, kStatusLine), kNotCopiedNotice);
+    }
+}
+
+// An editor that reads the real keyboard ignores posted keys: it gets Ctrl+A
+// and Ctrl+C as real input, with Ctrl down while it handles them and the
+// Shift of the hot key released. One that takes posted keys gets nothing more.
+TEST_F(HotKeyTest, EditorsThatReadTheRealKeyboardGetRealKeys)
+{
+    struct Case {
+        const char* mode;
+        int injected;   // A and C key presses sent as real input
+    } cases[] = {{"keys", 0}, {"async", 2}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.mode);
+        e2e::ResetState();
+        Session s;
+        ASSERT_TRUE(s.Start([&](typist::Editor& e) { return e.StartTestEditor(c.mode); }));
+        ASSERT_TRUE(typist::PutOnClipboard("on the clipboard before"));
+        ASSERT_TRUE(s.HideMain());
+        typist::InjectedKeyCounter selectAndCopy({'A', 'C'});
+        ASSERT_TRUE(selectAndCopy.Running());
+
+        ASSERT_TRUE(s.PressHoldingInEditor({VK_SHIFT}, VK_F8));
+        EXPECT_TRUE(e2e::WaitForControlText(s.main, kCharacters,
+                                            std::to_string(CountCharacters(kNotepadText))));
+        EXPECT_EQ(e2e::ControlText(s.main, kWords), std::to_string(CountWords(kNotepadText)));
+        EXPECT_EQ(s.editor.Text(), kNotepadText);
+        EXPECT_EQ(TakenByTestEditor(s.editor.Window()), MAKELONG(1, 1));
+        EXPECT_EQ(selectAndCopy.Count(), c.injected);
+        EXPECT_TRUE(e2e::WaitUntil([] { return !AnyModifierDown(); }));
+        EXPECT_NE(e2e::ControlText(s.main, kStatusLine), kNotCopiedNotice);
+    }
+}
+
+// Late copies are waited for; a copy that never comes leaves the text copied
+// before, and the window says so until the clipboard is read again; a
+// clipboard the editor keeps open for a moment is read once it is free.
+TEST_F(HotKeyTest, SlowSilentAndBusyEditors)
+{
+    const std::string old = "on the clipboard before";
+    struct Case {
+        const char* mode;
+        std::string characters;   // shown after the hot key
+        const char* notice;       // in the status line, or none
+    } cases[] = {
+        {"late 600", std::to_string(CountCharacters(kNotepadText)), nullptr},
+        {"hold 300", std::to_string(CountCharacters(kNotepadText)), nullptr},
+        {"never", std::to_string(CountCharacters(old.c_str())), kNotCopiedNotice},
+        // Wine's first try to open waits up to 5 s for the holder, then the
+        // program's own half second of retries gives up.
+        {"hold 6000", "0", kClipboardBusyNotice},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.mode);
+        e2e::ResetState();
+        Session s;
+        ASSERT_TRUE(s.Start([&](typist::Editor& e) { return e.StartTestEditor(c.mode); }));
+        ASSERT_TRUE(typist::PutOnClipboard(old));
+        ASSERT_TRUE(s.HideMain());
+        e2e::SetControlText(s.main, kCharacters, "");
+
+        ASSERT_TRUE(s.PressInEditor({VK_SHIFT}, VK_F8));
+        EXPECT_TRUE(e2e::WaitForControlText(s.main, kCharacters, c.characters));
+        std::string status = e2e::ControlText(s.main, kStatusLine);
+        if (c.notice) {
+            EXPECT_EQ(status, c.notice);
+            // Read again once the user has copied: the notice goes.
+            ASSERT_TRUE(typist::PutOnClipboard("copied by hand"));
+            e2e::PostCommand(s.main, kUpdateText);
+            EXPECT_TRUE(e2e::WaitForControlText(s.main, kCharacters, "14"));
+            EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::ControlText(s.main, kStatusLine) != c.notice; }));
+        } else {
+            EXPECT_NE(status, kNotCopiedNotice);
+            EXPECT_NE(status, kClipboardBusyNotice);
+        }
+        // Asked last: an editor holding the clipboard does not answer meanwhile.
+        EXPECT_EQ(s.editor.Text(), kNotepadText);
     }
 }
 
@@ -175,9 +337,9 @@ TEST_F(HotKeyTest, CtrlQBecomesTheHotKeyAndShiftF8IsReleased)
     EXPECT_TRUE(IsWindowEnabled(s.main));
 
     ASSERT_TRUE(s.HideMain());
-    EXPECT_FALSE(s.PressInNotepad({VK_SHIFT}, VK_F8, 1500));
+    EXPECT_FALSE(s.PressInEditor({VK_SHIFT}, VK_F8, 1500));
     EXPECT_TRUE(HotKeyIsFree(MOD_SHIFT, VK_F8));
-    EXPECT_TRUE(s.PressInNotepad({VK_CONTROL}, 'Q'));
+    EXPECT_TRUE(s.PressInEditor({VK_CONTROL}, 'Q'));
     EXPECT_TRUE(e2e::WaitForControlText(s.main, kCharacters,
                                         std::to_string(CountCharacters(kNotepadText))));
 }
@@ -199,7 +361,7 @@ TEST_F(HotKeyTest, EnterAndShiftAloneWaitEscKeepsTheOldKeyAltF5IsTaken)
     EXPECT_EQ(Setting("HotKeyModifier"), "<missing>");
     EXPECT_EQ(e2e::ControlText(s.main, kKeyName), "Shift+" + KeyName(VK_F8));
     ASSERT_TRUE(s.HideMain());
-    EXPECT_TRUE(s.PressInNotepad({VK_SHIFT}, VK_F8));
+    EXPECT_TRUE(s.PressInEditor({VK_SHIFT}, VK_F8));
 
     dialog = s.OpenChangeKey();
     ASSERT_TRUE(dialog);
@@ -238,7 +400,7 @@ TEST_F(HotKeyTest, EnableHotKeyClearedLeavesTheKeyAloneAndRemovesRunAtLogon)
         EXPECT_FALSE(e2e::IsEnabled(s.main, id)) << id;
     EXPECT_EQ(e2e::ControlText(s.main, kKeyName), "Shift+" + KeyName(VK_F8));
     ASSERT_TRUE(s.HideMain());
-    EXPECT_FALSE(s.PressInNotepad({VK_SHIFT}, VK_F8, 1500));
+    EXPECT_FALSE(s.PressInEditor({VK_SHIFT}, VK_F8, 1500));
     EXPECT_TRUE(HotKeyIsFree(MOD_SHIFT, VK_F8));
 
     EXPECT_TRUE(s.app.Exit());

@@ -1,4 +1,5 @@
 #include "support/NumberText.h"
+#include "support/TextHelpers.h"
 
 #include <climits>
 #include <cmath>
@@ -10,11 +11,6 @@
 // the C locale. The result is the correctly rounded double, as strtod gives.
 
 namespace {
-
-inline bool IsSpace(unsigned char c)
-{
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
 
 inline bool IsDigit(unsigned char c)
 {
@@ -138,12 +134,8 @@ double RoundToDouble(uint64_t top, int shift, bool sticky)
 
 double ReadRateText(const char* text)
 {
-    const unsigned char* p = (const unsigned char*)text;
-    while (IsSpace(*p))
-        ++p;
-    bool negative = false;
-    if (*p == '+' || *p == '-')
-        negative = *p++ == '-';
+    bool negative;
+    const unsigned char* p = (const unsigned char*)SkipSpaceAndSign(text, nullptr, &negative);
 
     char digits[kMaxDigits + 1];
     int count = 0;            // significant digits kept
@@ -252,23 +244,16 @@ int ReadDialogInt(const char* text)
     // themselves; the system's own reading also turns them into 0 once any
     // earlier overflow left errno set, a quirk not worth copying.
     enum { kReadLimit = 29 };
-    const unsigned char* p = (const unsigned char*)text;
-    const unsigned char* end = p + strnlen(text, kReadLimit);
-    while (p < end && IsSpace(*p))
-        ++p;
-    bool negative = false;
-    if (p < end && (*p == '+' || *p == '-'))
-        negative = *p++ == '-';
-    if (p == end || !IsDigit(*p))
+    const char* end = text + strnlen(text, kReadLimit);
+    bool negative;
+    const char* p = SkipSpaceAndSign(text, end, &negative);
+    if (p == end || !IsDigit((unsigned char)*p))
         return 0;
-    const long long limit = negative ? -(long long)INT_MIN : INT_MAX;
-    long long value = 0;
-    for (; p < end && IsDigit(*p); ++p) {
-        value = value * 10 + (*p - '0');
-        if (value > limit)
-            return 0;
-    }
-    return (int)(negative ? -value : value);
+    const unsigned long long limit = negative ? (unsigned long long)INT_MAX + 1 : INT_MAX;
+    unsigned long long value = ReadDecimalDigits(p, end, limit, &p);
+    if (value > limit)
+        return 0;
+    return negative ? (int)-(long long)value : (int)value;
 }
 
 void FormatMoney(double amount, char* out, size_t size)

@@ -47,6 +47,38 @@ bool IsCorruptSetup(const char* path, DWORD trailer)
     return strstr(title, "SETUP") != 0;
 }
 
+// Install or removal, the program's other two run modes.
+void RunSetup(bool install)
+{
+    // Without administrator rights nothing could be written: start again
+    // elevated (this process ends), or tell the user nothing changed.
+    if (!EnsureElevated(install))
+        return;
+    // A running copy saves its settings and ends before its files are
+    // replaced or removed; one that does not end stops setup unchanged.
+    HWND running = FindWindowA(WC_DIALOG, QT_PRODUCT_NAME);
+    if (running && !EndRunningCopy(running, kRunningCopyWaitMs)) {
+        ShowStillRunning(install);
+        return;
+    }
+    InstallDialog installer(g_setupTitle);
+    UninstallDialog uninstaller(g_setupTitle);
+    InstallDialog& setup = install ? installer : uninstaller;
+    GetInstallProgramFilesPath(setup.installFolder);
+    if (!setup.installFolder[0]) {
+        MessageBoxA(0,
+                    install ? QT_PRODUCT_NAME " was not installed.\n\nNo Program Files folder was found."
+                            : QT_PRODUCT_NAME " was not removed.\n\nNo Program Files folder was found.",
+                    g_setupCorruptCaption, MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    // Removal finds the folder through this record.
+    WriteSetting(QT_FOLDERS_SECTION, QT_FOLDERS_PROGRAM, setup.installFolder);
+    WriteSetting(QT_FOLDERS_SECTION, QT_FOLDERS_DATA, setup.installFolder);
+    // Its own messages tell the user how it ended.
+    setup.Run(0);
+}
+
 } // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
@@ -68,6 +100,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     LFile::_GetFolderFromPath(folder, programPath);
     if (folder[0] && folder[1] == ':' && folder[2] == 0)
         strcat(folder, "\\");   // "C:" alone would mean C:'s current folder
+    // Should it fail, help and banner are simply not found; counting works.
     SetCurrentDirectoryA(folder);
 
     DWORD trailer = ReadSetupTrailer(programPath);
@@ -77,38 +110,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     }
 
     if (trailer == SETUP_TRAILER_INSTALL || trailer == SETUP_TRAILER_REMOVE) {
-        bool install = trailer == SETUP_TRAILER_INSTALL;
-        // Without administrator rights nothing could be written: start again
-        // elevated (this process ends), or tell the user nothing changed.
-        if (!EnsureElevated(install))
-            return 0;
-        // A running copy saves its settings and ends before its files are
-        // replaced or removed; one that does not end stops setup unchanged.
-        HWND running = FindWindowA(WC_DIALOG, QT_PRODUCT_NAME);
-        if (running && !EndRunningCopy(running, kRunningCopyWaitMs)) {
-            ShowStillRunning(install);
-            return 0;
-        }
-        InstallDialog installer(g_setupTitle);
-        UninstallDialog uninstaller(g_setupTitle);
-        InstallDialog& setup = install ? installer : uninstaller;
-        InstallDialog::GetInstallProgramFilesPath(setup.installFolder);
-        if (!setup.installFolder[0]) {
-            MessageBoxA(0,
-                        install ? QT_PRODUCT_NAME " was not installed.\n\nNo Program Files folder was found."
-                                : QT_PRODUCT_NAME " was not removed.\n\nNo Program Files folder was found.",
-                        g_setupCorruptCaption, MB_OK | MB_ICONEXCLAMATION);
-            return 0;
-        }
-        // Removal finds the folder through this record.
-        WriteSetting(QT_FOLDERS_SECTION, QT_FOLDERS_PROGRAM, setup.installFolder);
-        WriteSetting(QT_FOLDERS_SECTION, QT_FOLDERS_DATA, setup.installFolder);
-        setup.Run(0);
+        RunSetup(trailer == SETUP_TRAILER_INSTALL);
         return 0;
     }
-
-    HWND running = FindWindowA(WC_DIALOG, QT_PRODUCT_NAME);
-    if (running) {
+    if (HWND running = FindWindowA(WC_DIALOG, QT_PRODUCT_NAME)) {
         // Bring the running instance forward and have it measure the clipboard.
         ShowWindow(running, SW_RESTORE);
         SetForegroundWindow(running);

@@ -54,7 +54,8 @@ bool InstallDialog::MainFunction()
         return false;
     if (CheckCancel())
         return false;
-    // The module's own path, whatever the command line says.
+    // The module's own path, whatever the command line says. Without it
+    // nothing can be read, and nothing has been changed yet.
     char setupPath[QT_PATH_SIZE];
     DWORD length = GetModuleFileNameA(0, setupPath, sizeof setupPath);
     if (length == 0 || length >= sizeof setupPath)

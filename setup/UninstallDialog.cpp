@@ -117,6 +117,8 @@ bool UninstallDialog::MainFunction()
 {
     // Any argument marks the copy that does the removal.
     if (__argc < 2) {
+        // A copy that cannot be started is no reason to refuse: removal
+        // runs from here, and only the uninstaller itself then stays.
         if (RestartFromTemporaryFolder())
             return true;
     } else if (__argc >= 3) {

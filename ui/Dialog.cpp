@@ -89,6 +89,7 @@ bool LDialog::Open(HWND parent, LPCSTR templateName)
 
 void LDialog::DisplayHelpContents()
 {
+    // The help viewer tells the user itself when the file is missing.
     WinHelpA(hwndDlg, "app.hlp", HELP_CONTENTS, 0);
 }
 

@@ -59,6 +59,8 @@ void LSplashScreen::Open(HWND owner, LPCSTR bitmap)
         RegisterClassA(&wc);
     }
 
+    // The splash is decoration: without its picture (or window) the program
+    // starts without it.
     hBitmap = LoadBitmapA(g_hInstance, bitmap);
     if (!hBitmap)
         return;

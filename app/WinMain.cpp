@@ -6,39 +6,38 @@
 
 #include "resources/resource.h"
 #include "setup/InstallDialog.h"
+#include "setup/SetupLayout.h"
 #include "setup/SetupProcess.h"
 #include "support/File.h"
+#include "support/Owned.h"
+#include "support/ProductNames.h"
 #include "support/Settings.h"
 #include "ui/Dialog.h"
 #include "wordcount/WordCountDialog.h"
 
 namespace {
 
-const DWORD kInstallTrailer = 0x0F0FF0F0;
-const DWORD kRemovalTrailer = 0xF0F00F0F;
 // How long setup and removal wait for a running copy to end.
 const DWORD kRunningCopyWaitMs = 10000;
 
 // The last four bytes of the file, little-endian; 0 when they cannot be read.
 DWORD ReadSetupTrailer(const char* path)
 {
-    DWORD trailer = 0;
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, 0, OPEN_EXISTING, 0, 0);
-    if (file == INVALID_HANDLE_VALUE)
+    OwnedFile file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, 0, OPEN_EXISTING, 0, 0));
+    if (!file.IsValid())
         return 0;
-    BYTE bytes[4];
+    unsigned char bytes[4];
     DWORD read = 0;
-    if (SetFilePointer(file, -4, 0, FILE_END) != INVALID_SET_FILE_POINTER
-        && ReadFile(file, bytes, 4, &read, 0) && read == 4)
-        trailer = bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (static_cast<DWORD>(bytes[3]) << 24);
-    CloseHandle(file);
-    return trailer;
+    if (SetFilePointer(file.Get(), -4, 0, FILE_END) != INVALID_SET_FILE_POINTER
+        && ReadFile(file.Get(), bytes, 4, &read, 0) && read == 4)
+        return ReadU32(bytes);
+    return 0;
 }
 
 // A file named like a setup file that lacks the install trailer was cut short.
 bool IsCorruptSetup(const char* path, DWORD trailer)
 {
-    if (trailer == kInstallTrailer)
+    if (trailer == SETUP_TRAILER_INSTALL)
         return false;
     char title[QT_PATH_SIZE];
     LFile::_GetFileTitleFromPath(title, path);
@@ -46,6 +45,38 @@ bool IsCorruptSetup(const char* path, DWORD trailer)
         if (*c >= 'a' && *c <= 'z')
             *c = static_cast<char>(*c - 'a' + 'A');
     return strstr(title, "SETUP") != 0;
+}
+
+// Install or removal, the program's other two run modes.
+void RunSetup(bool install)
+{
+    // Without administrator rights nothing could be written: start again
+    // elevated (this process ends), or tell the user nothing changed.
+    if (!EnsureElevated(install))
+        return;
+    // A running copy saves its settings and ends before its files are
+    // replaced or removed; one that does not end stops setup unchanged.
+    HWND running = FindWindowA(WC_DIALOG, QT_PRODUCT_NAME);
+    if (running && !EndRunningCopy(running, kRunningCopyWaitMs)) {
+        ShowStillRunning(install);
+        return;
+    }
+    InstallDialog installer(g_setupTitle);
+    UninstallDialog uninstaller(g_setupTitle);
+    InstallDialog& setup = install ? installer : uninstaller;
+    GetInstallProgramFilesPath(setup.installFolder);
+    if (!setup.installFolder[0]) {
+        MessageBoxA(0,
+                    install ? QT_PRODUCT_NAME " was not installed.\n\nNo Program Files folder was found."
+                            : QT_PRODUCT_NAME " was not removed.\n\nNo Program Files folder was found.",
+                    g_setupCorruptCaption, MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    // Removal finds the folder through this record.
+    WriteSetting(QT_FOLDERS_SECTION, QT_FOLDERS_PROGRAM, setup.installFolder);
+    WriteSetting(QT_FOLDERS_SECTION, QT_FOLDERS_DATA, setup.installFolder);
+    // Its own messages tell the user how it ended.
+    setup.Run(0);
 }
 
 } // namespace
@@ -69,50 +100,20 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     LFile::_GetFolderFromPath(folder, programPath);
     if (folder[0] && folder[1] == ':' && folder[2] == 0)
         strcat(folder, "\\");   // "C:" alone would mean C:'s current folder
+    // Should it fail, help and banner are simply not found; counting works.
     SetCurrentDirectoryA(folder);
 
     DWORD trailer = ReadSetupTrailer(programPath);
     if (IsCorruptSetup(programPath, trailer)) {
-        MessageBoxA(0,
-                    "Installation file corrupt.\n\nA checksum error was detected in your install file, "
-                    "please redownload file and install again.",
-                    "Install Error", MB_OK | MB_ICONWARNING);
+        MessageBoxA(0, g_setupCorruptText, g_setupCorruptCaption, MB_OK | MB_ICONWARNING);
         return 0;
     }
 
-    if (trailer == kInstallTrailer || trailer == kRemovalTrailer) {
-        bool install = trailer == kInstallTrailer;
-        // Without administrator rights nothing could be written: start again
-        // elevated (this process ends), or tell the user nothing changed.
-        if (!EnsureElevated(install))
-            return 0;
-        // A running copy saves its settings and ends before its files are
-        // replaced or removed; one that does not end stops setup unchanged.
-        HWND running = FindWindowA(WC_DIALOG, "Quilltally");
-        if (running && !EndRunningCopy(running, kRunningCopyWaitMs)) {
-            ShowStillRunning(install);
-            return 0;
-        }
-        InstallDialog installer(g_setupTitle);
-        UninstallDialog uninstaller(g_setupTitle);
-        InstallDialog& setup = install ? installer : uninstaller;
-        InstallDialog::GetInstallProgramFilesPath(setup.installFolder);
-        if (!setup.installFolder[0]) {
-            MessageBoxA(0,
-                        install ? "Quilltally was not installed.\n\nNo Program Files folder was found."
-                                : "Quilltally was not removed.\n\nNo Program Files folder was found.",
-                        g_setupCorruptCaption, MB_OK | MB_ICONEXCLAMATION);
-            return 0;
-        }
-        // Removal finds the folder through this record.
-        WriteSetting("Folders", "ProgramFiles", setup.installFolder);
-        WriteSetting("Folders", "DataFiles", setup.installFolder);
-        setup.Run(0);
+    if (trailer == SETUP_TRAILER_INSTALL || trailer == SETUP_TRAILER_REMOVE) {
+        RunSetup(trailer == SETUP_TRAILER_INSTALL);
         return 0;
     }
-
-    HWND running = FindWindowA(WC_DIALOG, "Quilltally");
-    if (running) {
+    if (HWND running = FindWindowA(WC_DIALOG, QT_PRODUCT_NAME)) {
         // Bring the running instance forward and have it measure the clipboard.
         ShowWindow(running, SW_RESTORE);
         SetForegroundWindow(running);

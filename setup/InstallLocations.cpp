@@ -1,7 +1,12 @@
-#include "setup/InstallDialog.h"
+#include "setup/InstallLocations.h"
 
 #include <shlobj.h>
+#include <stdarg.h>
+#include <stdio.h>
 #include <string.h>
+
+#include "support/Owned.h"
+#include "support/ProductNames.h"
 
 namespace {
 // "X:\..." or "\\server\...": a relative folder would put the program
@@ -13,21 +18,33 @@ bool IsAbsoluteFolder(const char* path)
     return drive || (path[0] == '\\' && path[1] == '\\');
 }
 
-const char kCurrentVersion[] = "Software\\Microsoft\\Windows\\CurrentVersion";
-const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+const char kCurrentVersion[] = QT_CURRENT_VERSION_KEY;
+const char kShellFolders[] = QT_SHELL_FOLDERS_KEY;
+}
+
+bool FormatPath(char* out, const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    int length = vsnprintf(out, QT_PATH_SIZE, format, args);
+    va_end(args);
+    if (length < 0 || length >= QT_PATH_SIZE) {
+        out[0] = 0;
+        return false;
+    }
+    return true;
 }
 
 bool ReadRegistryText(HKEY root, const char* keyName, const char* valueName, char* out, DWORD limit)
 {
     if (limit > QT_PATH_SIZE)
         limit = QT_PATH_SIZE;
-    HKEY key;
-    if (RegOpenKeyExA(root, keyName, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    RegistryKey key;
+    if (key.Open(root, keyName, KEY_QUERY_VALUE) != ERROR_SUCCESS)
         return false;
     char text[QT_PATH_SIZE + 1];
     DWORD type = 0, size = limit;
-    LONG status = RegQueryValueExA(key, valueName, 0, &type, reinterpret_cast<BYTE*>(text), &size);
-    RegCloseKey(key);
+    LONG status = key.QueryValue(valueName, &type, text, &size);
     if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ) || size > limit)
         return false;
     // Stored strings need not end in a zero. One that fills the limit without
@@ -40,7 +57,7 @@ bool ReadRegistryText(HKEY root, const char* keyName, const char* valueName, cha
     return true;
 }
 
-void InstallDialog::GetInstallProgramFilesPath(char* path)
+void GetInstallProgramFilesPath(char* path)
 {
     path[0] = 0;
     char folder[QT_PATH_SIZE] = "";
@@ -53,11 +70,13 @@ void InstallDialog::GetInstallProgramFilesPath(char* path)
     }
     if (!IsAbsoluteFolder(folder))
         return;
+    // Each level may exist already; one that cannot be made shows when
+    // the first file cannot be written there, with the system's reason.
     CreateDirectoryA(folder, 0);
-    if (!LFile::FilePathCat(folder, "Corvane"))
+    if (!LFile::FilePathCat(folder, QT_MAKER_NAME))
         return;
     CreateDirectoryA(folder, 0);
-    if (!LFile::FilePathCat(folder, "Quilltally"))
+    if (!LFile::FilePathCat(folder, QT_PRODUCT_NAME))
         return;
     // Default security: the folder inherits the protection of Program Files,
     // so only administrators can change the program every user starts.
@@ -69,12 +88,12 @@ void GetDesktopShortcutPath(char* path)
 {
     char folder[QT_PATH_SIZE] = "c:\\Windows\\Desktop";
     ReadRegistryText(HKEY_CURRENT_USER, kShellFolders, "Desktop", folder, QT_PATH_SIZE);
-    // The all-users desktop wins when both exist.
+    // Either may be missing: the all-users desktop wins when both exist.
     ReadRegistryText(HKEY_LOCAL_MACHINE, kShellFolders, "Common Desktop", folder, QT_PATH_SIZE);
-    FormatPath(path, "%s\\Quilltally.lnk", folder);
+    FormatPath(path, "%s\\" QT_PRODUCT_NAME ".lnk", folder);
 }
 
-bool InstallDialog::GetStartMenuGroupFolder(char* path)
+bool GetStartMenuGroupFolder(char* path)
 {
     char programs[QT_PATH_SIZE] = "";
     ReadRegistryText(HKEY_CURRENT_USER, kShellFolders, "Programs", programs, QT_PATH_SIZE);
@@ -83,5 +102,5 @@ bool InstallDialog::GetStartMenuGroupFolder(char* path)
     if (!programs[0])
         return false;
     CreateDirectoryA(programs, 0);
-    return FormatPath(path, "%s\\Quilltally", programs);
+    return FormatPath(path, "%s\\" QT_PRODUCT_NAME, programs);
 }

@@ -6,6 +6,8 @@
 
 #include "resources/resource.h"
 #include "setup/InstallDialog.h"
+#include "support/Owned.h"
+#include "support/ProductNames.h"
 
 void RestrictDllSearch()
 {
@@ -42,13 +44,12 @@ const char* SkipProgramName(const char* commandLine)
 
 bool IsTokenElevated()
 {
-    HANDLE token;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+    OwnedHandle token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Receive()))
         return true;
     TOKEN_ELEVATION elevation = {};
     DWORD size = 0;
-    bool known = GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size) != FALSE;
-    CloseHandle(token);
+    bool known = GetTokenInformation(token.Get(), TokenElevation, &elevation, sizeof elevation, &size) != FALSE;
     // A system without elevation has nothing to ask for.
     return !known || elevation.TokenIsElevated != 0;
 }
@@ -77,9 +78,9 @@ bool EnsureElevated(bool install)
     if (length > 0 && length < sizeof program && g_startElevated(program, SkipProgramName(GetCommandLineA())))
         return false;
     MessageBoxA(0,
-                install ? "Quilltally was not installed.\n\nSetup needs administrator rights; nothing was changed."
-                        : "Quilltally was not removed.\n\nRemoval needs administrator rights; nothing was changed.",
-                install ? g_setupTitle : "Uninstall Quilltally", MB_OK | MB_ICONEXCLAMATION);
+                install ? QT_PRODUCT_NAME " was not installed.\n\nSetup needs administrator rights; nothing was changed."
+                        : QT_PRODUCT_NAME " was not removed.\n\nRemoval needs administrator rights; nothing was changed.",
+                install ? g_setupTitle : "Uninstall " QT_PRODUCT_NAME, MB_OK | MB_ICONEXCLAMATION);
     return false;
 }
 
@@ -87,13 +88,10 @@ bool EndRunningCopy(HWND window, DWORD timeoutMs)
 {
     DWORD id = 0;
     GetWindowThreadProcessId(window, &id);
-    HANDLE process = id ? OpenProcess(SYNCHRONIZE, FALSE, id) : 0;
+    OwnedHandle process(id ? OpenProcess(SYNCHRONIZE, FALSE, id) : 0);
     PostMessageA(window, WM_COMMAND, IDM_EXIT, 0);
-    if (process) {
-        bool ended = WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0;
-        CloseHandle(process);
-        return ended;
-    }
+    if (process.IsValid())
+        return WaitForSingleObject(process.Get(), timeoutMs) == WAIT_OBJECT_0;
     // Without a handle to its process, its window going is the best sign.
     for (DWORD waited = 0; IsWindow(window); waited += 100) {
         if (waited >= timeoutMs)
@@ -106,11 +104,11 @@ bool EndRunningCopy(HWND window, DWORD timeoutMs)
 void ShowStillRunning(bool install)
 {
     MessageBoxA(0,
-                install ? "Quilltally is still running and did not close.\n\n"
+                install ? QT_PRODUCT_NAME " is still running and did not close.\n\n"
                           "Close it and run setup again; nothing was changed."
-                        : "Quilltally is still running and did not close.\n\n"
-                          "Close it and remove Quilltally again; nothing was changed.",
-                install ? g_setupCorruptCaption : "Uninstall Quilltally", MB_OK | MB_ICONEXCLAMATION);
+                        : QT_PRODUCT_NAME " is still running and did not close.\n\n"
+                          "Close it and remove " QT_PRODUCT_NAME " again; nothing was changed.",
+                install ? g_setupCorruptCaption : "Uninstall " QT_PRODUCT_NAME, MB_OK | MB_ICONEXCLAMATION);
 }
 
 bool FormatStarterArgument(char* out, size_t size, HANDLE process)
@@ -129,10 +127,10 @@ bool WaitForStarter(const char* argument, DWORD timeoutMs)
     if (*end || !value || value > 0xFFFFFFFFull)
         return false;
     HANDLE process = reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(value));
-    // Only a process handle counts: the number could name any handle.
+    // Only a process handle counts: the number could name any handle, and
+    // one that is not ours to close stays open.
     if (!GetProcessId(process))
         return false;
-    bool ended = WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0;
-    CloseHandle(process);
-    return ended;
+    OwnedHandle owned(process);
+    return WaitForSingleObject(owned.Get(), timeoutMs) == WAIT_OBJECT_0;
 }

@@ -6,7 +6,8 @@
 #include <string.h>
 
 #include "setup/SetupProcess.h"
-#include "support/Settings.h"
+#include "support/Owned.h"
+#include "support/ProductNames.h"
 
 UninstallDialog::UninstallDialog(const char* title)
     : InstallDialog(title)
@@ -15,11 +16,8 @@ UninstallDialog::UninstallDialog(const char* title)
 
 namespace {
 
-const char kCurrentVersion[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
-const char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
-const char kRunValue[] = "QuilltallyRun";
 // The temporary copy's folder: this prefix and 16 random hexadecimal digits.
-const char kTemporaryPrefix[] = "Quilltally-";
+const char kTemporaryPrefix[] = QT_PRODUCT_NAME "-";
 // How long the copy waits for the uninstaller that started it to end.
 const DWORD kStarterWaitMs = 15000;
 
@@ -66,13 +64,13 @@ bool RestartFromTemporaryFolder()
     bool started = false;
     if (LFile::FilePathCat(copy, g_uninstallerName) && CopyFileA(self, copy, TRUE)) {
         // The copy waits for this process to end, by a handle it inherits.
-        HANDLE me = 0;
+        OwnedHandle me;
         char argument[32];
         char command[QT_PATH_SIZE + 48];
-        if (DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &me,
+        if (DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), me.Receive(),
                             SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION,
                             TRUE, 0)
-            && FormatStarterArgument(argument, sizeof argument, me)) {
+            && FormatStarterArgument(argument, sizeof argument, me.Get())) {
             snprintf(command, sizeof command, "\"%s\" /uninstall %s", copy, argument);
             STARTUPINFOA startup = {};
             startup.cb = sizeof startup;
@@ -80,13 +78,11 @@ bool RestartFromTemporaryFolder()
             // The copy's own folder as its current folder: the install
             // folder must not be held open by it.
             if (CreateProcessA(copy, command, 0, 0, TRUE, 0, 0, folder, &startup, &process)) {
-                CloseHandle(process.hThread);
-                CloseHandle(process.hProcess);
+                // Nothing to wait for here: the copy waits for this process instead.
+                OwnedHandle thread(process.hThread), copyProcess(process.hProcess);
                 started = true;
             }
         }
-        if (me)
-            CloseHandle(me);
         if (!started)
             DeleteFileA(copy);
     }
@@ -115,44 +111,14 @@ void CleanUpTemporaryCopy()
         MoveFileExA(folder, 0, MOVEFILE_DELAY_UNTIL_REBOOT);
 }
 
-// A run-at-logon entry pointing into a deleted folder would start whatever
-// someone later puts there.
-void DeleteRunAtLogonOf(const char* program)
-{
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key) != ERROR_SUCCESS)
-        return;
-    char command[2 * QT_PATH_SIZE + 1];
-    DWORD type = 0, size = sizeof command - 1;
-    if (RegQueryValueExA(key, kRunValue, 0, &type, reinterpret_cast<BYTE*>(command), &size) == ERROR_SUCCESS
-        && (type == REG_SZ || type == REG_EXPAND_SZ)) {
-        command[size] = 0;
-        if (RunCommandNamesProgram(command, program))
-            RegDeleteValueA(key, kRunValue);
-    }
-    RegCloseKey(key);
-}
-
 } // namespace
-
-bool RunCommandNamesProgram(const char* command, const char* program)
-{
-    while (*command == ' ')
-        ++command;
-    bool quoted = *command == '"';
-    if (quoted)
-        ++command;
-    size_t n = strlen(program);
-    if (!n || _strnicmp(command, program, n) != 0)
-        return false;
-    char next = command[n];
-    return quoted ? next == '"' : next == 0 || next == ' ';
-}
 
 bool UninstallDialog::MainFunction()
 {
     // Any argument marks the copy that does the removal.
     if (__argc < 2) {
+        // A copy that cannot be started is no reason to refuse: removal
+        // runs from here, and only the uninstaller itself then stays.
         if (RestartFromTemporaryFolder())
             return true;
     } else if (__argc >= 3) {
@@ -161,61 +127,14 @@ bool UninstallDialog::MainFunction()
     }
     bool result = false;
     if (!CheckCancel()) {
-        if (MessageBoxA(hwndDlg, "Are you sure you want to remove Quilltally from this computer?",
-                        "Uninstall Quilltally", MB_YESNO | MB_ICONSTOP) == IDYES)
+        if (MessageBoxA(hwndDlg, "Are you sure you want to remove " QT_PRODUCT_NAME " from this computer?",
+                        "Uninstall " QT_PRODUCT_NAME, MB_YESNO | MB_ICONSTOP) == IDYES)
             RemoveInstallation();
         result = true;
     }
     if (__argc >= 2)
         CleanUpTemporaryCopy();
     return result;
-}
-
-void DeleteStartMenuItem(const char* name)
-{
-    char group[QT_PATH_SIZE];
-    char link[QT_PATH_SIZE];
-    if (InstallDialog::GetStartMenuGroupFolder(group) && FormatPath(link, "%s\\%s.lnk", group, name))
-        DeleteFileA(link);
-}
-
-void RemoveStartMenuGroup()
-{
-    char group[QT_PATH_SIZE];
-    if (InstallDialog::GetStartMenuGroupFolder(group))
-        RemoveDirectoryA(group);
-}
-
-void DeleteInstalledFiles(const char* folder)
-{
-    // Only what setup writes, derived from the same table; anything else a
-    // user saved here (a CSV job log) stays, and so does the folder then.
-    char path[QT_PATH_SIZE], leftover[QT_PATH_SIZE];
-    const int rows = CountSetupRows(g_setupFiles);
-    for (int i = 0; i <= rows; ++i) {
-        bool made = i < rows ? GetSetupTargetPath(path, sizeof path, folder, g_setupFiles[i])
-                             : FormatPath(path, "%s\\%s", folder, g_uninstallerName);
-        if (!made)
-            continue;
-        DeleteFileA(path);
-        // Temporaries of an install that was cut off.
-        if (FormatPath(leftover, "%s.new", path))
-            DeleteFileA(leftover);
-        if (FormatPath(leftover, "%s.old", path))
-            DeleteFileA(leftover);
-    }
-    for (int i = 0; i < rows; ++i)
-        if (!IsInstallFolderName(g_setupFiles[i].folder) && FormatPath(path, "%s\\%s", folder, g_setupFiles[i].folder))
-            RemoveDirectoryA(path);
-    RemoveDirectoryA(folder);
-}
-
-void DeleteRecordedFolder(const char* valueName)
-{
-    char folder[QT_PATH_SIZE];
-    ReadSetting("Folders", valueName, "", folder);
-    if (folder[0])
-        DeleteInstalledFiles(folder);
 }
 
 bool UninstallDialog::RemoveInstallation()
@@ -225,19 +144,15 @@ bool UninstallDialog::RemoveInstallation()
     if (path[0])
         DeleteFileA(path);
 
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kCurrentVersion, 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
-        RegDeleteKeyA(key, "Uninstall\\Quilltally");
-        RegCloseKey(key);
-    }
+    RemoveUninstallEntry();
 
-    DeleteStartMenuItem("Quilltally");
-    DeleteStartMenuItem("Quilltally Help");
+    DeleteStartMenuItem(QT_PRODUCT_NAME);
+    DeleteStartMenuItem(QT_PRODUCT_NAME " Help");
     RemoveStartMenuGroup();
     if (installFolder[0] && FormatPath(path, "%s\\%s", installFolder, g_setupFiles[0].fileName))
         DeleteRunAtLogonOf(path);
-    DeleteRecordedFolder("DataFiles");
-    DeleteRecordedFolder("ProgramFiles");
+    DeleteRecordedFolder(QT_FOLDERS_DATA);
+    DeleteRecordedFolder(QT_FOLDERS_PROGRAM);
 
     // The maker folder goes only when nothing else is left in it.
     if (installFolder[0]) {

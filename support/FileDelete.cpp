@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "support/Owned.h"
+
 bool LFile::DeleteFolderAndFiles(const char* folder)
 {
     // A cut name would search, or delete, somewhere else.
@@ -11,18 +13,19 @@ bool LFile::DeleteFolderAndFiles(const char* folder)
         return false;
 
     WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(pattern, &found);
-    if (search != INVALID_HANDLE_VALUE) {
+    OwnedFind search(FindFirstFileA(pattern, &found));
+    if (search.IsValid()) {
         do {
             // Skips "." and "..", and every other name that begins with a dot.
             if (found.cFileName[0] == '.')
                 continue;
             char path[QT_PATH_SIZE];
             lstrcpynA(path, folder, QT_PATH_SIZE);
+            // A file that stays (in use, read-only) keeps the folder too,
+            // which RemoveDirectory then reports.
             if (FilePathCat(path, found.cFileName))
                 DeleteFileA(path);
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
+        } while (FindNextFileA(search.Get(), &found));
     }
     return RemoveDirectoryA(folder) != FALSE;
 }

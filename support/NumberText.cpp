@@ -1,4 +1,5 @@
 #include "support/NumberText.h"
+#include "support/TextHelpers.h"
 
 #include <climits>
 #include <cmath>
@@ -10,11 +11,6 @@
 // the C locale. The result is the correctly rounded double, as strtod gives.
 
 namespace {
-
-inline bool IsSpace(unsigned char c)
-{
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
 
 inline bool IsDigit(unsigned char c)
 {
@@ -134,81 +130,69 @@ double RoundToDouble(uint64_t top, int shift, bool sticky)
     return ldexp((double)kept, exponent - 63 + drop);
 }
 
-} // namespace
-
-double ReadRateText(const char* text)
-{
-    const unsigned char* p = (const unsigned char*)text;
-    while (IsSpace(*p))
-        ++p;
-    bool negative = false;
-    if (*p == '+' || *p == '-')
-        negative = *p++ == '-';
-
+// The significant digits of a decimal number and its power of ten:
+// value = digits * 10^exponent10.
+struct DecimalText {
     char digits[kMaxDigits + 1];
     int count = 0;            // significant digits kept
-    long exponent10 = 0;      // value = digits * 10^exponent10
-    bool anyDigit = false;
+    long exponent10 = 0;
     bool dropped = false;     // a nonzero digit beyond kMaxDigits
+};
+
+// The digits before and after the point; p moves past them. False when
+// there are none.
+bool ReadMantissa(const unsigned char*& p, DecimalText& d)
+{
+    bool anyDigit = false;
     for (; IsDigit(*p); ++p) {
         anyDigit = true;
-        if (count == 0 && *p == '0')
+        if (d.count == 0 && *p == '0')
             continue;
-        if (count < kMaxDigits)
-            digits[count++] = (char)(*p - '0');
+        if (d.count < kMaxDigits)
+            d.digits[d.count++] = (char)(*p - '0');
         else {
-            ++exponent10;
-            dropped |= *p != '0';
+            ++d.exponent10;
+            d.dropped |= *p != '0';
         }
     }
     if (*p == '.') {
         ++p;
         for (; IsDigit(*p); ++p) {
             anyDigit = true;
-            if (count == 0 && *p == '0') {
-                --exponent10;
+            if (d.count == 0 && *p == '0') {
+                --d.exponent10;
                 continue;
             }
-            if (count < kMaxDigits) {
-                digits[count++] = (char)(*p - '0');
-                --exponent10;
+            if (d.count < kMaxDigits) {
+                d.digits[d.count++] = (char)(*p - '0');
+                --d.exponent10;
             } else
-                dropped |= *p != '0';
+                d.dropped |= *p != '0';
         }
     }
-    if (!anyDigit)
-        return 0.0;
-    if ((*p == 'e' || *p == 'E')) {
-        const unsigned char* q = p + 1;
-        bool negativeExponent = false;
-        if (*q == '+' || *q == '-')
-            negativeExponent = *q++ == '-';
-        if (IsDigit(*q)) {
-            long e = 0;
-            for (; IsDigit(*q); ++q)
-                if (e < 100000000)
-                    e = e * 10 + (*q - '0');
-            exponent10 += negativeExponent ? -e : e;
-        }
-    }
-    if (dropped) {
-        // Stands for the dropped tail: lies strictly between the neighbours.
-        digits[count++] = 1;
-        --exponent10;
-    }
-    while (count && digits[count - 1] == 0) {
-        --count;
-        ++exponent10;
-    }
-    const double sign = negative ? -1.0 : 1.0;
-    if (!count)
-        return sign * 0.0;
-    const long magnitude = count + exponent10;   // value < 10^magnitude
-    if (magnitude > 310)
-        return sign * HUGE_VAL;
-    if (magnitude < -324)
-        return sign * 0.0;
+    return anyDigit;
+}
 
+// "e" or "E", a sign and digits; 0 when p does not hold a whole exponent.
+long ReadExponent(const unsigned char* p)
+{
+    if (*p != 'e' && *p != 'E')
+        return 0;
+    const unsigned char* q = p + 1;
+    bool negativeExponent = false;
+    if (*q == '+' || *q == '-')
+        negativeExponent = *q++ == '-';
+    long e = 0;
+    for (; IsDigit(*q); ++q)
+        if (e < 100000000)
+            e = e * 10 + (*q - '0');
+    return negativeExponent ? -e : e;
+}
+
+// The correctly rounded double nearest digits * 10^exponent10, for
+// 0 < count and a magnitude within the double range's reach.
+double DecimalToDouble(const char* digits, int count, long exponent10)
+{
     // value = numerator / denominator exactly, as big integers.
     BigNum num, den;
     num.Set(0);
@@ -239,7 +223,37 @@ double ReadRateText(const char* text)
         }
         num.ShiftLeft(1);
     }
-    return sign * RoundToDouble(top, shift - 63, num.used != 0);
+    return RoundToDouble(top, shift - 63, num.used != 0);
+}
+
+} // namespace
+
+double ReadRateText(const char* text)
+{
+    bool negative;
+    const unsigned char* p = (const unsigned char*)SkipSpaceAndSign(text, nullptr, &negative);
+    DecimalText d;
+    if (!ReadMantissa(p, d))
+        return 0.0;
+    d.exponent10 += ReadExponent(p);
+    if (d.dropped) {
+        // Stands for the dropped tail: lies strictly between the neighbours.
+        d.digits[d.count++] = 1;
+        --d.exponent10;
+    }
+    while (d.count && d.digits[d.count - 1] == 0) {
+        --d.count;
+        ++d.exponent10;
+    }
+    const double sign = negative ? -1.0 : 1.0;
+    if (!d.count)
+        return sign * 0.0;
+    const long magnitude = d.count + d.exponent10;   // value < 10^magnitude
+    if (magnitude > 310)
+        return sign * HUGE_VAL;
+    if (magnitude < -324)
+        return sign * 0.0;
+    return sign * DecimalToDouble(d.digits, d.count, d.exponent10);
 }
 
 int ReadDialogInt(const char* text)
@@ -252,23 +266,16 @@ int ReadDialogInt(const char* text)
     // themselves; the system's own reading also turns them into 0 once any
     // earlier overflow left errno set, a quirk not worth copying.
     enum { kReadLimit = 29 };
-    const unsigned char* p = (const unsigned char*)text;
-    const unsigned char* end = p + strnlen(text, kReadLimit);
-    while (p < end && IsSpace(*p))
-        ++p;
-    bool negative = false;
-    if (p < end && (*p == '+' || *p == '-'))
-        negative = *p++ == '-';
-    if (p == end || !IsDigit(*p))
+    const char* end = text + strnlen(text, kReadLimit);
+    bool negative;
+    const char* p = SkipSpaceAndSign(text, end, &negative);
+    if (p == end || !IsDigit((unsigned char)*p))
         return 0;
-    const long long limit = negative ? -(long long)INT_MIN : INT_MAX;
-    long long value = 0;
-    for (; p < end && IsDigit(*p); ++p) {
-        value = value * 10 + (*p - '0');
-        if (value > limit)
-            return 0;
-    }
-    return (int)(negative ? -value : value);
+    const unsigned long long limit = negative ? (unsigned long long)INT_MAX + 1 : INT_MAX;
+    unsigned long long value = ReadDecimalDigits(p, end, limit, &p);
+    if (value > limit)
+        return 0;
+    return negative ? (int)-(long long)value : (int)value;
 }
 
 void FormatMoney(double amount, char* out, size_t size)

@@ -1,5 +1,7 @@
 // Settings store: text values under HKEY_LOCAL_MACHINE, one key per section.
 #include "support/Settings.h"
+#include "support/Owned.h"
+#include "support/ProductNames.h"
 #include "support/TextHelpers.h"
 
 #include <windows.h>
@@ -12,7 +14,7 @@ enum { VALUE_SIZE = 260 };
 // False when the key name would not fit: such a section is never touched.
 bool SectionKey(const char* section, char* key, size_t size)
 {
-    static const char root[] = "Software\\Corvane\\Quilltally\\";
+    static const char root[] = QT_SETTINGS_ROOT "\\";
     size_t rootLength = sizeof root - 1;
     size_t sectionLength = strlen(section);
     if (rootLength + sectionLength >= size)
@@ -38,16 +40,16 @@ void CopyDefault(char* out, const char* defaultText)
 void ReadSetting(const char* section, const char* name, const char* defaultText, char* out)
 {
     char key[VALUE_SIZE];
-    HKEY hkey;
+    RegistryKey hkey;
     if (!SectionKey(section, key, sizeof key)
-        || RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_QUERY_VALUE, &hkey) != ERROR_SUCCESS) {
+        || hkey.Open(HKEY_LOCAL_MACHINE, key, KEY_QUERY_VALUE) != ERROR_SUCCESS) {
         CopyDefault(out, defaultText);
         return;
     }
     out[0] = 0;
     DWORD size = VALUE_SIZE;
-    LONG rc = RegQueryValueExA(hkey, name, 0, 0, reinterpret_cast<BYTE*>(out), &size);
-    RegCloseKey(hkey);
+    LONG rc = hkey.QueryValue(name, nullptr, out, &size);
+    hkey.Close();
     // Another program may have stored the text without its terminator.
     bool ok = rc == ERROR_SUCCESS;
     if (ok && (size == 0 || out[size - 1] != 0)) {
@@ -63,15 +65,13 @@ void ReadSetting(const char* section, const char* name, const char* defaultText,
 void WriteSetting(const char* section, const char* name, const char* text)
 {
     char key[VALUE_SIZE];
-    HKEY hkey;
-    char emptyClass[] = "";
+    RegistryKey hkey;
+    // Settings are a convenience: without write access (an account that is
+    // not an administrator) the program goes on with what it has in memory.
     if (!SectionKey(section, key, sizeof key)
-        || RegCreateKeyExA(HKEY_LOCAL_MACHINE, key, 0, emptyClass, REG_OPTION_NON_VOLATILE,
-                           KEY_ALL_ACCESS, 0, &hkey, 0) != ERROR_SUCCESS)
+        || hkey.Create(HKEY_LOCAL_MACHINE, key, KEY_ALL_ACCESS) != ERROR_SUCCESS)
         return;
-    RegSetValueExA(hkey, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
-                   static_cast<DWORD>(strlen(text) + 1));
-    RegCloseKey(hkey);
+    hkey.SetText(name, text);
 }
 
 int ReadSettingInt(const char* section, const char* name, int defaultValue)

@@ -31,26 +31,42 @@ void AbbreviateText(const char* text, char* out)
             *p = ' ';
 }
 
+const char* SkipSpaceAndSign(const char* text, const char* end, bool* negative)
+{
+    const char* p = text;
+    while (p != end && IsSpace((unsigned char)*p))
+        ++p;
+    *negative = false;
+    if (p != end && (*p == '+' || *p == '-'))
+        *negative = *p++ == '-';
+    return p;
+}
+
+unsigned long long ReadDecimalDigits(const char* text, const char* end, unsigned long long cap,
+                                     const char** stop)
+{
+    unsigned long long value = 0;
+    const char* p = text;
+    for (; p != end && *p >= '0' && *p <= '9'; ++p) {
+        value = value * 10 + (unsigned)(*p - '0');
+        if (value > cap)
+            value = cap + 1;
+    }
+    *stop = p;
+    return value;
+}
+
 int ParseSettingInt(const char* text, int defaultValue)
 {
     if (!*text)
         return defaultValue;
-    const unsigned char* p = (const unsigned char*)text;
-    while (IsSpace(*p))
-        ++p;
-    bool negative = false;
-    if (*p == '+' || *p == '-')
-        negative = *p++ == '-';
+    bool negative;
+    const char* p = SkipSpaceAndSign(text, nullptr, &negative);
     // Out-of-range values stop at INT_MAX or INT_MIN, as the runtime's atoi does.
-    long long value = 0;
-    for (; *p >= '0' && *p <= '9'; ++p) {
-        value = value * 10 + (*p - '0');
-        if (value > (long long)INT_MAX + 1)
-            value = (long long)INT_MAX + 1;
-    }
+    unsigned long long value = ReadDecimalDigits(p, nullptr, (unsigned long long)INT_MAX + 1, &p);
     if (negative)
-        return value > INT_MAX ? INT_MIN : (int)-value;
-    return value > INT_MAX ? INT_MAX : (int)value;
+        return value > (unsigned long long)INT_MAX ? INT_MIN : -(int)value;
+    return value > (unsigned long long)INT_MAX ? INT_MAX : (int)value;
 }
 
 bool ParseSettingFlag(const char* text, bool defaultValue)

@@ -24,21 +24,17 @@ void LDialog::DestroyDialog() {}
 INT_PTR CALLBACK LDialog::StaticDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg == WM_INITDIALOG) {
-        SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
-        LDialog* dialog = reinterpret_cast<LDialog*>(lParam);
-        if (dialog) {
-            dialog->hwndDlg = hwnd;
-            if (hwnd) {
-                dialog->InitDialog();
-                dialog->EnableControls();
-            }
+        LDialog* dialog = DialogJoin<LDialog>::Join(hwnd, lParam);
+        if (dialog && hwnd) {
+            dialog->InitDialog();
+            dialog->EnableControls();
         }
         return 1;
     }
     // Font and creation messages come before WM_INITDIALOG, WM_NCDESTROY after
     // hwndDlg went back to 0: neither may reach the object.
-    LDialog* dialog = reinterpret_cast<LDialog*>(GetWindowLongPtrA(hwnd, DWLP_USER));
-    if (!hwnd || !dialog || dialog->hwndDlg != hwnd)
+    LDialog* dialog = DialogJoin<LDialog>::Find(hwnd);
+    if (!dialog)
         return 0;
     return dialog->DialogProc(msg, wParam, lParam);
 }
@@ -93,6 +89,7 @@ bool LDialog::Open(HWND parent, LPCSTR templateName)
 
 void LDialog::DisplayHelpContents()
 {
+    // The help viewer tells the user itself when the file is missing.
     WinHelpA(hwndDlg, "app.hlp", HELP_CONTENTS, 0);
 }
 

@@ -37,6 +37,53 @@ public:
     void GetItemText(int id, char* buffer);                       // 260 bytes
 };
 
+// One object joined to one dialog window: stored with the window at
+// WM_INITDIALOG (whose lParam is the object) and found again for every later
+// message. T has a public HWND hwndDlg.
+template <class T>
+struct DialogJoin {
+    // At WM_INITDIALOG: the object, told its window; null when none was given.
+    static T* Join(HWND hwnd, LPARAM lParam)
+    {
+        SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
+        T* object = reinterpret_cast<T*>(lParam);
+        if (object)
+            object->hwndDlg = hwnd;
+        return object;
+    }
+    // The object while it still names hwnd as its window. Messages before
+    // WM_INITDIALOG, and after the object let go of the window, find none.
+    static T* Find(HWND hwnd)
+    {
+        T* object = reinterpret_cast<T*>(GetWindowLongPtrA(hwnd, DWLP_USER));
+        return hwnd && object && object->hwndDlg == hwnd ? object : nullptr;
+    }
+};
+
+// The owner of a window that runs its own loop: disabled while this lives,
+// then enabled and made active again.
+class DisabledOwner {
+public:
+    explicit DisabledOwner(HWND owner) : owner_(owner)
+    {
+        if (owner_)
+            EnableWindow(owner_, FALSE);
+    }
+    ~DisabledOwner()
+    {
+        if (owner_) {
+            EnableWindow(owner_, TRUE);
+            SetActiveWindow(owner_);
+            SetFocus(owner_);
+        }
+    }
+    DisabledOwner(const DisabledOwner&) = delete;
+    DisabledOwner& operator=(const DisabledOwner&) = delete;
+
+private:
+    HWND owner_;
+};
+
 // OK and Cancel destroy the window instead of ending a modal loop.
 class LModelessDialog : public LDialog {
 public:

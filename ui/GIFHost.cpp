@@ -37,8 +37,8 @@ bool SameIid(REFIID a, const IID& b)
 
 void NavigateTo(IUnknown* browser, const char* pagePath)
 {
-    IWebBrowser* web = nullptr;
-    if (browser->QueryInterface(kIidWebBrowser, reinterpret_cast<void**>(&web)) != S_OK || !web)
+    ComPtr<IWebBrowser> web;
+    if (browser->QueryInterface(kIidWebBrowser, web.Receive()) != S_OK || !web)
         return;
     // At most 259 characters pass; the buffer always ends in a terminator.
     WCHAR wide[260];
@@ -52,7 +52,6 @@ void NavigateTo(IUnknown* browser, const char* pagePath)
         web->Navigate(url, &absent, &absent, &absent, &absent);
         SysFreeString(url);
     }
-    web->Release();
 }
 
 } // namespace
@@ -63,70 +62,55 @@ LGIFHost::LGIFHost(HWND hwnd, const char* pagePath)
     clientSite.host = this;
     inPlaceSite.host = this;
 
-    QT_TRACE("LGIFHost::LGIFHost");
-    OleInitialize(NULL);
-
+    // The banner is decoration: without a browser the window stays blank
+    // and the program works as before, so each failure below only traces.
     QT_TRACE("LGIFHost::LGIFHost CoCreateInstance() Create Instance of CLSID_WebBrowser");
-    IUnknown* browser = nullptr;
+    ComPtr<IUnknown> browser;
     HRESULT hr = CoCreateInstance(kClsidWebBrowser, NULL,
                                   CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER,
-                                  kIidUnknown, reinterpret_cast<void**>(&browser));
-    if (hr != S_OK) {
+                                  kIidUnknown, browser.Receive());
+    // A success code other than S_OK may still hand out an object: the owner
+    // releases it.
+    if (hr != S_OK || !browser) {
         QT_TRACE("LGIFHost::LGIFHost CoCreateInstance(WebBrowser) FAILED");
-        if (browser) // a success code other than S_OK may still hand out an object
-            browser->Release();
-        return;
-    }
-    if (!browser) {
-        QT_TRACE("LGIFHost::LGIFHost CoCreateInstance(WebBrowser) returned a NULL pointer");
         return;
     }
 
     QT_TRACE("LGIFHost::LGIFHost Get IOleObject");
-    IOleObject* object = nullptr;
-    hr = browser->QueryInterface(kIidOleObject, reinterpret_cast<void**>(&object));
+    ComPtr<IOleObject> object;
+    hr = browser->QueryInterface(kIidOleObject, object.Receive());
     if (hr != S_OK || !object) {
-        if (hr != S_OK)
-            QT_TRACE("LGIFHost::LGIFHost QueryInterface(IOleObject) FAILED");
-        else
-            QT_TRACE("LGIFHost::LGIFHost QueryInterface(IOleObject) returned a NULL pointer");
-        if (object)
-            object->Release();
-        browser->Release();
+        QT_TRACE("LGIFHost::LGIFHost QueryInterface(IOleObject) FAILED");
         return;
     }
+    Activate(browser.Get(), object.Get());
 
+    QT_TRACE("LGIFHost::LGIFHost Get Web Browser Interface");
+    NavigateTo(browser.Get(), pagePath);
+    QT_TRACE("LGIFHost::LGIFHost done");
+}
+
+void LGIFHost::Activate(IUnknown* browser, IOleObject* object)
+{
     QT_TRACE("LGIFHost::LGIFHost Set client site");
     object->SetClientSite(&clientSite);
     RECT place = { 0, 0, 0, 0 };
     GetClientRect(hwndHost, &place);
 
     QT_TRACE("LGIFHost::LGIFHost Set site limits");
-    IOleInPlaceObject* inPlace = nullptr;
-    if (browser->QueryInterface(kIidOleInPlaceObject, reinterpret_cast<void**>(&inPlace)) == S_OK
-        && inPlace) {
+    ComPtr<IOleInPlaceObject> inPlace;
+    if (browser->QueryInterface(kIidOleInPlaceObject, inPlace.Receive()) == S_OK && inPlace)
         inPlace->SetObjectRects(&place, &place);
-        inPlace->Release();
-    } else {
+    else
         QT_TRACE("LGIFHost::LGIFHost QueryInterface(IID_IOleInPlaceObject) FAILED");
-    }
 
     QT_TRACE("LGIFHost::LGIFHost Activate the site");
     object->DoVerb(OLEIVERB_INPLACEACTIVATE, NULL, &clientSite, 0, hwndHost, &place);
-
-    QT_TRACE("LGIFHost::LGIFHost Get Web Browser Interface");
-    NavigateTo(browser, pagePath);
-
-    QT_TRACE("LGIFHost::LGIFHost release our objects");
-    object->Release();
-    browser->Release();
-    QT_TRACE("LGIFHost::LGIFHost done");
 }
 
 LGIFHost::~LGIFHost()
 {
     QT_TRACE("LGIFHost::~LGIFHost()");
-    OleUninitialize();
 }
 
 void LGIFHost::Show(HWND hwnd, const char* pagePath)

@@ -8,6 +8,8 @@
 #include <windows.h>
 #include <ole2.h>
 
+#include "support/Owned.h"
+
 class LGIFHost;
 
 class LGIFClientSite : public IOleClientSite {
@@ -70,6 +72,13 @@ public:
 
     LGIFHost(const LGIFHost&) = delete;
     LGIFHost& operator=(const LGIFHost&) = delete;
+
+private:
+    // OLE for as long as the host lives: the browser calls back into it.
+    ComScope ole_{true};
+
+    // Places the browser in the host window and activates it there.
+    void Activate(IUnknown* browser, IOleObject* object);
 };
 
 #endif

@@ -23,19 +23,31 @@ bool LKeyDialogBox::Open(HWND owner, LPCSTR templateName)
                                      (LPARAM)this);
     if (!window)
         return false;   // LKeyDialogBox::Open CreateDialog Failed
-    if (owner)
-        EnableWindow(owner, FALSE);
-
     bool quit = false;
     WPARAM quitCode = 0;
+    {
+        DisabledOwner disabled(owner);
+        quit = RunLoop(&quitCode);
+    }
+    // The object is about to go out of scope: its window must not outlive it.
+    if (IsWindow(window))
+        DestroyWindow(window);
+    // Hand the quit on to the loop around us, which has to end too.
+    if (quit)
+        PostQuitMessage((int)quitCode);
+    return true;
+}
+
+bool LKeyDialogBox::RunLoop(WPARAM* quitCode)
+{
     MSG msg;
     while (hwndDlg && IsWindow(hwndDlg)) {
         BOOL got = GetMessageA(&msg, 0, 0, 0);
         if (got == 0) {
-            quit = true;
-            quitCode = msg.wParam;
-            break;
+            *quitCode = msg.wParam;
+            return true;
         }
+        // The queue is gone with its window or thread: nothing left to serve.
         if (got == -1)
             break;
         if (FilterMessage(msg.hwnd, msg.message, msg.wParam, msg.lParam))
@@ -46,19 +58,7 @@ bool LKeyDialogBox::Open(HWND owner, LPCSTR templateName)
             DispatchMessageA(&msg);
         }
     }
-
-    if (owner) {
-        EnableWindow(owner, TRUE);
-        SetActiveWindow(owner);
-        SetFocus(owner);
-    }
-    // The object is about to go out of scope: its window must not outlive it.
-    if (IsWindow(window))
-        DestroyWindow(window);
-    // Hand the quit on to the loop around us, which has to end too.
-    if (quit)
-        PostQuitMessage((int)quitCode);
-    return true;
+    return false;
 }
 
 bool LKeyDialogBox::KeyDown(DWORD)

@@ -21,6 +21,11 @@ public:
     virtual bool KeyDown(DWORD keyCode);                                     // 9
     virtual bool KeyUp(DWORD keyCode);                                       // 10
     virtual bool FilterMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam); // 11
+
+private:
+    // Serves messages until the window is gone; true, with the code, when
+    // the loop met WM_QUIT.
+    bool RunLoop(WPARAM* quitCode);
 };
 
 #endif

@@ -2,11 +2,10 @@
 
 #include <commctrl.h>
 
-#include "resources/resource.h"
 #include "ui/Dialog.h"
 
-LProgressDialog::LProgressDialog(const char* title)
-    : hwndDlg(0), szTitle(title)
+LProgressDialog::LProgressDialog(const char* title, const ProgressDialogIds& ids)
+    : hwndDlg(0), szTitle(title), ids_(ids)
 {
     // The template's progress bar needs its window class registered first.
     InitCommonControls();
@@ -21,20 +20,17 @@ bool LProgressDialog::Run(HWND parent)
 {
     if (hwndDlg)
         return false;   // "LProgressDialog::Open Called when already open!"
-    if (!CreateDialogParamA(g_hInstance, "LProgressDialog", parent, DialogProc, (LPARAM)this)) {
+    if (!CreateDialogParamA(g_hInstance, ids_.templateName, parent, DialogProc, (LPARAM)this)) {
         hwndDlg = 0;    // "LProgressDialog::Run Unable to create Progress Dialog"
         return false;
     }
-    if (parent)
-        EnableWindow(parent, FALSE);
-    bool result = MainFunction();
-    if (hwndDlg && IsWindow(hwndDlg))
-        DestroyWindow(hwndDlg);
-    hwndDlg = 0;
-    if (parent) {
-        EnableWindow(parent, TRUE);
-        SetActiveWindow(parent);
-        SetFocus(parent);
+    bool result;
+    {
+        DisabledOwner disabled(parent);
+        result = MainFunction();
+        if (hwndDlg && IsWindow(hwndDlg))
+            DestroyWindow(hwndDlg);
+        hwndDlg = 0;
     }
     return result;
 }
@@ -58,7 +54,7 @@ void LProgressDialog::SetText(const char* text, int line)
 {
     if (!hwndDlg || (line != 0 && line != 1))
         return;
-    SetDlgItemTextA(hwndDlg, line == 0 ? IDC_PROGRESSTEXT0 : IDC_PROGRESSTEXT1, text);
+    SetDlgItemTextA(hwndDlg, line == 0 ? ids_.text0 : ids_.text1, text);
 }
 
 void LProgressDialog::SetProgress(double fraction)
@@ -73,30 +69,27 @@ void LProgressDialog::SetProgress(double fraction)
         position = 100;
     else
         position = int(percent);    // truncates
-    SendDlgItemMessageA(hwndDlg, IDC_PROGRESSBAR, PBM_SETPOS, (WPARAM)position, 0);
+    SendDlgItemMessageA(hwndDlg, ids_.bar, PBM_SETPOS, (WPARAM)position, 0);
 }
 
 INT_PTR CALLBACK LProgressDialog::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg == WM_INITDIALOG) {
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, lParam);
-        LProgressDialog* self = reinterpret_cast<LProgressDialog*>(lParam);
-        if (self) {
-            self->hwndDlg = hwnd;
+        if (LProgressDialog* self = DialogJoin<LProgressDialog>::Join(hwnd, lParam)) {
             SetWindowTextA(hwnd, self->szTitle);
-            SendDlgItemMessageA(hwnd, IDC_PROGRESSBAR, PBM_SETPOS, 0, 0);
+            SendDlgItemMessageA(hwnd, self->ids_.bar, PBM_SETPOS, 0, 0);
         }
         return 1;
     }
-    LProgressDialog* self = reinterpret_cast<LProgressDialog*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    LProgressDialog* self = DialogJoin<LProgressDialog>::Find(hwnd);
     if (msg == WM_COMMAND && LOWORD(wParam) == IDCANCEL) {
         // The worker learns of it at its next CheckCancel.
-        if (self && self->hwndDlg == hwnd)
+        if (self)
             self->hwndDlg = 0;
         DestroyWindow(hwnd);
         return 1;
     }
-    if (!self || self->hwndDlg != hwnd)
+    if (!self)
         return 0;
     return self->HandleMessage(msg, wParam, lParam);
 }

@@ -5,12 +5,18 @@
 
 #include <windows.h>
 
+// The window's template and the ids of its two text lines and its bar.
+struct ProgressDialogIds {
+    LPCSTR templateName;
+    int text0, text1, bar;
+};
+
 class LProgressDialog {
 public:
     HWND hwndDlg;           // 0 when closed, and at once after Cancel
     const char* szTitle;    // not copied: must outlive the run
 
-    explicit LProgressDialog(const char* title);
+    LProgressDialog(const char* title, const ProgressDialogIds& ids);
 
     // Slot order matters to derived classes: keep it.
     virtual bool MainFunction() = 0;                                      // 0
@@ -31,6 +37,9 @@ public:
 
 protected:
     ~LProgressDialog() = default;
+
+private:
+    ProgressDialogIds ids_;
 };
 
 #endif

@@ -4,20 +4,23 @@
 #include "ui/SplashScreen.h"
 #include "ui/Dialog.h"
 
+#include "support/Owned.h"
+#include "support/ProductNames.h"
+
 namespace {
 
 const char kClassName[] = "LSplashScreen";
 const UINT_PTR kCloseTimer = 1;
 const UINT kCloseAfterMs = 7000;
 
-const char kProductName[] = "Quilltally";
-const char kVersionText[] = "Quilltally v 1.03";
+const char kProductName[] = QT_PRODUCT_NAME;
+const char kVersionText[] = QT_PRODUCT_AND_VERSION;
 const char kDistributor[] =
     "Distributed by:\n"
-    "Corvane\n"
+    QT_MAKER_NAME "\n"
     "www.corvane.example\n"
     "\n"
-    "Copyright (c) Corvane. All rights reserved.";
+    "Copyright (c) " QT_MAKER_NAME ". All rights reserved.";
 
 // Integer halving that rounds towards minus infinity, so a screen smaller
 // than the splash gives the same offset on both sides.
@@ -56,6 +59,8 @@ void LSplashScreen::Open(HWND owner, LPCSTR bitmap)
         RegisterClassA(&wc);
     }
 
+    // The splash is decoration: without its picture (or window) the program
+    // starts without it.
     hBitmap = LoadBitmapA(g_hInstance, bitmap);
     if (!hBitmap)
         return;
@@ -83,8 +88,8 @@ void LSplashScreen::Open(HWND owner, LPCSTR bitmap)
 
 void LSplashScreen::Paint()
 {
-    PAINTSTRUCT ps;
-    HDC hdc = BeginPaint(hwndSplash, &ps);
+    PaintDC paint(hwndSplash);
+    HDC hdc = paint.Get();
     RECT client;
     GetClientRect(hwndSplash, &client);
 
@@ -94,32 +99,28 @@ void LSplashScreen::Paint()
 
     // Only the picture's own pixels are copied: outside it the source is
     // undefined, and the class's white background shows instead.
-    HDC memory = CreateCompatibleDC(hdc);
-    HGDIOBJ oldBitmap = SelectObject(memory, hBitmap);
-    BitBlt(hdc, 0, 0, client.right < bm.bmWidth ? client.right : bm.bmWidth,
-           client.bottom < bm.bmHeight ? client.bottom : bm.bmHeight, memory, 0, 0, SRCCOPY);
-    SelectObject(memory, oldBitmap);
-    DeleteDC(memory);
+    {
+        OwnedMemoryDC memory(CreateCompatibleDC(hdc));
+        SelectedObject picture(memory.Get(), hBitmap);
+        BitBlt(hdc, 0, 0, client.right < bm.bmWidth ? client.right : bm.bmWidth,
+               client.bottom < bm.bmHeight ? client.bottom : bm.bmHeight, memory.Get(), 0, 0, SRCCOPY);
+    }
 
     RECT textArea = { 2, bm.bmHeight + 1, bm.bmWidth - 4, bm.bmHeight + 83 };
     RECT work = textArea;
     const UINT format = DT_NOPREFIX | DT_WORDBREAK;
 
-    HFONT bold = CreateSplashFont(FW_BOLD);
-    HGDIOBJ oldFont = SelectObject(hdc, bold);
-    work.top += DrawTextA(hdc, kProductName, -1, &work, format | DT_LEFT);
-
-    HFONT normal = CreateSplashFont(FW_NORMAL);
-    SelectObject(hdc, normal);
-    DeleteObject(bold);
+    {
+        OwnedFont bold(CreateSplashFont(FW_BOLD));
+        SelectedObject selected(hdc, bold.Get());
+        work.top += DrawTextA(hdc, kProductName, -1, &work, format | DT_LEFT);
+    }
+    OwnedFont normal(CreateSplashFont(FW_NORMAL));
+    SelectedObject selected(hdc, normal.Get());
     work.top += DrawTextA(hdc, kVersionText, -1, &work, format | DT_LEFT);
 
     work = textArea;
     DrawTextA(hdc, kDistributor, -1, &work, format | DT_RIGHT);
-
-    SelectObject(hdc, oldFont);
-    DeleteObject(normal);
-    EndPaint(hwndSplash, &ps);
 }
 
 LRESULT CALLBACK LSplashScreen::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)

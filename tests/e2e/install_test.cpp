@@ -118,12 +118,17 @@ bool EndRunningQuilltally()
     return clean;
 }
 
-bool BoxShows(HWND box, const std::string& text)
+// A message box can be found before its texts are set: waits for them.
+bool BoxShows(HWND box, const std::string& text, DWORD timeoutMs = 10000)
 {
-    for (const std::string& s : e2e::StaticTexts(box))
-        if (s == text)
-            return true;
-    return false;
+    for (DWORD waited = 0;; waited += 50) {
+        for (const std::string& s : e2e::StaticTexts(box))
+            if (s == text)
+                return true;
+        if (waited >= timeoutMs || !IsWindow(box))
+            return false;
+        Sleep(50);
+    }
 }
 
 // Where an install puts things, from the same registry values it reads.

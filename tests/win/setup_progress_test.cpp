@@ -14,11 +14,13 @@
 
 namespace {
 
+const ProgressDialogIds kIds = {"LProgressDialog", IDC_PROGRESSTEXT0, IDC_PROGRESSTEXT1, IDC_PROGRESSBAR};
+
 // Runs the given work as MainFunction.
 class WorkDialog : public LProgressDialog {
 public:
     explicit WorkDialog(std::function<bool(WorkDialog&)> work)
-        : LProgressDialog("Progress Title"), work_(std::move(work)) {}
+        : LProgressDialog("Progress Title", kIds), work_(std::move(work)) {}
     bool MainFunction() override
     {
         ++calls;

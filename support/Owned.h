@@ -262,7 +262,7 @@ private:
 // The clipboard, open for this window while this lives.
 class OpenedClipboard {
 public:
-    explicit OpenedClipboard(HWND owner) : open_(OpenClipboard(owner) != FALSE) {}
+    explicit OpenedClipboard(HWND owner) : owner_(owner), open_(OpenClipboard(owner) != FALSE) {}
     ~OpenedClipboard()
     {
         if (open_)
@@ -271,8 +271,16 @@ public:
     OpenedClipboard(const OpenedClipboard&) = delete;
     OpenedClipboard& operator=(const OpenedClipboard&) = delete;
     bool IsOpen() const { return open_; }
+    // Another try while another program holds it; true once it is open.
+    bool TryAgain()
+    {
+        if (!open_)
+            open_ = OpenClipboard(owner_) != FALSE;
+        return open_;
+    }
 
 private:
+    HWND owner_;
     bool open_;
 };
 

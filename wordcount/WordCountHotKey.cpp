@@ -3,6 +3,7 @@
 #include "wordcount/WordCountDialog.h"
 
 #include "resources/resource.h"
+#include "support/ProductNames.h"
 #include "support/Settings.h"
 #include "wordcount/ChangeKeyDialog.h"
 
@@ -10,7 +11,7 @@
 
 namespace {
 
-const char kSettings[] = "Settings";
+const char kSettings[] = QT_SETTINGS_SECTION;
 enum { HOTKEY_ID = 0 };
 
 // How long the editor may take to select and copy its text after the hot key.

@@ -88,6 +88,16 @@ struct MemoryDcTraits {
     static HDC Invalid() { return nullptr; }
     static bool Free(HDC h) { return DeleteDC(h) != FALSE; }
 };
+struct IconTraits {
+    typedef HICON Type;
+    static HICON Invalid() { return nullptr; }
+    static bool Free(HICON h) { return DestroyIcon(h) != FALSE; }
+};
+struct MenuTraits {
+    typedef HMENU Type;
+    static HMENU Invalid() { return nullptr; }
+    static bool Free(HMENU h) { return DestroyMenu(h) != FALSE; }
+};
 struct RegistryKeyTraits {
     typedef HKEY Type;
     static HKEY Invalid() { return nullptr; }
@@ -106,6 +116,9 @@ typedef Owned<GdiObjectTraits<HFONT>> OwnedFont;
 typedef Owned<GdiObjectTraits<HBITMAP>> OwnedBitmap;
 // CreateCompatibleDC's result.
 typedef Owned<MemoryDcTraits> OwnedMemoryDC;
+// An icon loaded with LoadImage (not a shared one) and a loaded menu.
+typedef Owned<IconTraits> OwnedIcon;
+typedef Owned<MenuTraits> OwnedMenu;
 
 // A registry key: open and create return the system's result, the
 // destructor closes.

@@ -246,6 +246,7 @@ void WordCountDialog::Command(WORD id, WORD code)
         ToggleSettings();
         break;
     case IDC_STATUSLINE:
+        // Without a browser the click does nothing; nothing else needs it.
         if (code == STN_CLICKED)
             ShellExecuteA(0, 0, kMakerPage, 0, 0, SW_SHOWNORMAL);
         break;
@@ -416,8 +417,10 @@ void WordCountDialog::CmAddToCsv()
 
 void WordCountDialog::TrayIconAdd()
 {
-    HICON icon = static_cast<HICON>(LoadImageA(g_hInstance, MAKEINTRESOURCEA(IDI_QUILLTALLY), IMAGE_ICON, 16, 16, 0));
-    if (!icon)
+    // Without its icon or a taskbar (none yet early at logon) there is no
+    // tray icon; the shell's TaskbarCreated brings it back here.
+    OwnedIcon icon(static_cast<HICON>(LoadImageA(g_hInstance, MAKEINTRESOURCEA(IDI_QUILLTALLY), IMAGE_ICON, kSmallIcon, kSmallIcon, 0)));
+    if (!icon.IsValid())
         return;
     NOTIFYICONDATAA data;
     memset(&data, 0, sizeof data);
@@ -426,10 +429,9 @@ void WordCountDialog::TrayIconAdd()
     data.uID = TRAY_ICON_ID;
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data.uCallbackMessage = WM_LNOTIFYICON;
-    data.hIcon = icon;
+    data.hIcon = icon.Get();   // the shell keeps its own copy
     strcpy(data.szTip, QT_PRODUCT_NAME);
     Shell_NotifyIconA(NIM_ADD, &data);
-    DestroyIcon(icon);   // the shell keeps its own copy
 }
 
 void WordCountDialog::TrayIconDelete()
@@ -447,15 +449,14 @@ void WordCountDialog::TrayMenu()
     SetForegroundWindow(hwndDlg);
     POINT cursor;
     GetCursorPos(&cursor);
-    HMENU menu = LoadMenuA(g_hInstance, MAKEINTRESOURCEA(IDM_TRAY));
-    if (!menu)
+    OwnedMenu menu(LoadMenuA(g_hInstance, MAKEINTRESOURCEA(IDM_TRAY)));
+    if (!menu.IsValid())
         return;
-    HMENU popup = GetSubMenu(menu, 0);
+    HMENU popup = GetSubMenu(menu.Get(), 0);
     SetMenuDefaultItem(popup, IDM_OPEN, FALSE);
     TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, hwndDlg, 0);
     // Lets the menu close when the user clicks elsewhere next time.
     PostMessageA(hwndDlg, WM_NULL, 0, 0);
-    DestroyMenu(menu);
 }
 
 void WordCountDialog::CmOpen()

@@ -121,6 +121,8 @@ void WordCountDialog::HotKeyOpen()
 {
     int modifiers = ReadSettingInt(kSettings, "HotKeyModifier", MOD_SHIFT);
     int key = ReadSettingInt(kSettings, "HotKey", VK_F8);
+    // A key another program holds cannot be had: the window still counts
+    // what Update Text reads, and Change Key picks another one.
     if (IsDlgButtonChecked(hwndDlg, IDC_HOTKEYON) == BST_CHECKED)
         RegisterHotKey(hwndDlg, HOTKEY_ID, modifiers, key);
 

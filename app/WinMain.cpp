@@ -123,7 +123,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 
     WordCountDialog dialog;
     dialog.Open(0, MAKEINTRESOURCEA(IDD_WORDCOUNT));
-    if (dialog.splash.hwndSplash && IsWindow(dialog.splash.hwndSplash))
-        DestroyWindow(dialog.splash.hwndSplash);
+    dialog.CloseSplash();
     return 0;
 }

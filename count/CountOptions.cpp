@@ -119,11 +119,136 @@ bool Refuse(std::string& error, const std::string& option, const std::string& va
     return false;
 }
 
+// What an option without a value did.
+enum class FlagResult { NotAFlag, Taken, Refused };
+
+FlagResult ParseFlag(const std::string& arg, CountOptions& o, std::string& error)
+{
+    if (arg == "-r" || arg == "--recursive") {
+        o.recurse = true;
+        return FlagResult::Taken;
+    }
+    if (arg == "-h" || arg == "--help") {
+        o.help = true;
+        return FlagResult::Taken;
+    }
+    if (arg == "--csv" || arg == "--json") {
+        OutputFormat f = arg == "--csv" ? OutputFormat::Csv : OutputFormat::Json;
+        if (o.format != OutputFormat::Table && o.format != f) {
+            error = "--csv and --json cannot be combined";
+            return FlagResult::Refused;
+        }
+        o.format = f;
+        return FlagResult::Taken;
+    }
+    if (arg == "--rates-from-settings") {
+#ifdef _WIN32
+        o.ratesFromSettings = true;
+        return FlagResult::Taken;
+#else
+        error = "--rates-from-settings: the settings store exists only on Windows";
+        return FlagResult::Refused;
+#endif
+    }
+    return FlagResult::NotAFlag;
+}
+
+bool IsValueOption(const std::string& name)
+{
+    static const char* const kWithValue[] = {
+        "--log", "--fixed", "--per-char", "--per-word", "--per-line", "--width",
+        "--standard-line", "--page", "--per-standard-line", "--per-page", "--minimum"};
+    bool known = false;
+    for (const char* k : kWithValue)
+        known |= name == k;
+    return known;
+}
+
+// Rates given for the trade units: each needs its unit's size as well.
+struct UnitRates {
+    bool perStandardLine = false;
+    bool perPage = false;
+};
+
+// A rate option's value, already checked to be a number.
+void SetRate(const std::string& name, const std::string& value, CountOptions& o, UnitRates& units)
+{
+    PricingOptions& p = o.pricing;
+    if (name == "--fixed") {
+        p.fixedCost = value;
+        o.gaveFixed = true;
+    } else if (name == "--per-char") {
+        p.costPerCharacter = value;
+        o.gavePerCharacter = true;
+    } else if (name == "--per-word") {
+        p.costPerWord = value;
+        o.gavePerWord = true;
+    } else if (name == "--per-line") {
+        p.costPerLine = value;
+        o.gavePerLine = true;
+    } else if (name == "--per-standard-line") {
+        p.costPerStandardLine = value;
+        units.perStandardLine = true;
+    } else if (name == "--per-page") {
+        p.costPerPage = value;
+        units.perPage = true;
+    } else {
+        p.minimum = value;
+        p.hasMinimum = true;
+    }
+}
+
+bool SetValueOption(const std::string& name, const std::string& value, CountOptions& o,
+                    UnitRates& units, std::string& error)
+{
+    PricingOptions& p = o.pricing;
+    if (name == "--log") {
+        if (value.empty()) {
+            error = "--log needs a file name";
+            return false;
+        }
+        o.logPath = value;
+    } else if (name == "--width") {
+        if (!IsIntegerText(value, nullptr))
+            return Refuse(error, name, value, "a whole number");
+        p.charactersPerLine = value;
+        o.gaveWidth = true;
+    } else if (name == "--standard-line" || name == "--page") {
+        int n = 0;
+        if (!IsIntegerText(value, &n) || n < 1)
+            return Refuse(error, name, value, "a whole number of at least 1");
+        (name == "--page" ? p.page : p.standardLine) = n;
+    } else {
+        if (!IsRateText(value))
+            return Refuse(error, name, value, "a number (use '.' as the decimal point)");
+        SetRate(name, value, o, units);
+    }
+    return true;
+}
+
+// What only the whole command line can tell.
+bool CheckOptionsComplete(const CountOptions& o, const UnitRates& units, std::string& error)
+{
+    if (units.perStandardLine && o.pricing.standardLine == 0) {
+        error = "--per-standard-line needs --standard-line N";
+        return false;
+    }
+    if (units.perPage && o.pricing.page == 0) {
+        error = "--per-page needs --page N";
+        return false;
+    }
+    if (!o.help && o.inputs.empty()) {
+        error = "no files given";
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 bool ParseCountOptions(int argc, const char* const* argv, CountOptions& o, std::string& error)
 {
-    bool perStandardLine = false, perPage = false;
+    UnitRates units;
     bool onlyInputs = false;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
@@ -135,32 +260,11 @@ bool ParseCountOptions(int argc, const char* const* argv, CountOptions& o, std::
             onlyInputs = true;
             continue;
         }
-        if (arg == "-r" || arg == "--recursive") {
-            o.recurse = true;
-            continue;
-        }
-        if (arg == "-h" || arg == "--help") {
-            o.help = true;
-            continue;
-        }
-        if (arg == "--csv" || arg == "--json") {
-            OutputFormat f = arg == "--csv" ? OutputFormat::Csv : OutputFormat::Json;
-            if (o.format != OutputFormat::Table && o.format != f) {
-                error = "--csv and --json cannot be combined";
-                return false;
-            }
-            o.format = f;
-            continue;
-        }
-        if (arg == "--rates-from-settings") {
-#ifdef _WIN32
-            o.ratesFromSettings = true;
-            continue;
-#else
-            error = "--rates-from-settings: the settings store exists only on Windows";
+        FlagResult flag = ParseFlag(arg, o, error);
+        if (flag == FlagResult::Refused)
             return false;
-#endif
-        }
+        if (flag == FlagResult::Taken)
+            continue;
         // The rest take a value: "--name VALUE" or "--name=VALUE".
         std::string name = arg, value;
         size_t eq = arg.find('=');
@@ -168,13 +272,7 @@ bool ParseCountOptions(int argc, const char* const* argv, CountOptions& o, std::
             name = arg.substr(0, eq);
             value = arg.substr(eq + 1);
         }
-        static const char* const kWithValue[] = {
-            "--log", "--fixed", "--per-char", "--per-word", "--per-line", "--width",
-            "--standard-line", "--page", "--per-standard-line", "--per-page", "--minimum"};
-        bool known = false;
-        for (const char* k : kWithValue)
-            known |= name == k;
-        if (!known) {
+        if (!IsValueOption(name)) {
             error = "unknown option " + name;
             return false;
         }
@@ -185,61 +283,8 @@ bool ParseCountOptions(int argc, const char* const* argv, CountOptions& o, std::
             }
             value = argv[++i];
         }
-        PricingOptions& p = o.pricing;
-        if (name == "--log") {
-            if (value.empty()) {
-                error = "--log needs a file name";
-                return false;
-            }
-            o.logPath = value;
-        } else if (name == "--width") {
-            if (!IsIntegerText(value, nullptr))
-                return Refuse(error, name, value, "a whole number");
-            p.charactersPerLine = value;
-            o.gaveWidth = true;
-        } else if (name == "--standard-line" || name == "--page") {
-            int n = 0;
-            if (!IsIntegerText(value, &n) || n < 1)
-                return Refuse(error, name, value, "a whole number of at least 1");
-            (name == "--page" ? p.page : p.standardLine) = n;
-        } else {
-            if (!IsRateText(value))
-                return Refuse(error, name, value, "a number (use '.' as the decimal point)");
-            if (name == "--fixed") {
-                p.fixedCost = value;
-                o.gaveFixed = true;
-            } else if (name == "--per-char") {
-                p.costPerCharacter = value;
-                o.gavePerCharacter = true;
-            } else if (name == "--per-word") {
-                p.costPerWord = value;
-                o.gavePerWord = true;
-            } else if (name == "--per-line") {
-                p.costPerLine = value;
-                o.gavePerLine = true;
-            } else if (name == "--per-standard-line") {
-                p.costPerStandardLine = value;
-                perStandardLine = true;
-            } else if (name == "--per-page") {
-                p.costPerPage = value;
-                perPage = true;
-            } else {
-                p.minimum = value;
-                p.hasMinimum = true;
-            }
-        }
+        if (!SetValueOption(name, value, o, units, error))
+            return false;
     }
-    if (perStandardLine && o.pricing.standardLine == 0) {
-        error = "--per-standard-line needs --standard-line N";
-        return false;
-    }
-    if (perPage && o.pricing.page == 0) {
-        error = "--per-page needs --page N";
-        return false;
-    }
-    if (!o.help && o.inputs.empty()) {
-        error = "no files given";
-        return false;
-    }
-    return true;
+    return CheckOptionsComplete(o, units, error);
 }

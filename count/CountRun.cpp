@@ -65,41 +65,26 @@ bool CountOne(const std::string& path, FILE* in, const PricingOptions& pricing, 
     return true;
 }
 
-} // namespace
-
-int RunCount(int argc, const char* const* argv, FILE* in, FILE* out, FILE* err)
+// The rates the main window saved, for each one not given on the command line.
+void TakeStoredRates(const CountOptions& o, const PricingOptions& stored, PricingOptions& pricing)
 {
-    CountOptions o;
-    std::string error;
-    if (!ParseCountOptions(argc, argv, o, error)) {
-        fprintf(err, "qtally-count: %s\n%s", error.c_str(), kCountUsage);
-        return 1;
-    }
-    if (o.help) {
-        fprintf(out, "%s\n%s", kCountUsage, kCountHelp);
-        return 0;
-    }
-    PricingOptions pricing = o.pricing;
-    if (o.ratesFromSettings) {
-        PricingOptions stored;
-        if (!LoadSettingsRates(stored)) {
-            fprintf(err, "qtally-count: no settings store on this system\n%s", kCountUsage);
-            return 1;
-        }
-        if (!o.gaveFixed)
-            pricing.fixedCost = stored.fixedCost;
-        if (!o.gavePerCharacter)
-            pricing.costPerCharacter = stored.costPerCharacter;
-        if (!o.gavePerWord)
-            pricing.costPerWord = stored.costPerWord;
-        if (!o.gavePerLine)
-            pricing.costPerLine = stored.costPerLine;
-        if (!o.gaveWidth)
-            pricing.charactersPerLine = stored.charactersPerLine;
-    }
+    if (!o.gaveFixed)
+        pricing.fixedCost = stored.fixedCost;
+    if (!o.gavePerCharacter)
+        pricing.costPerCharacter = stored.costPerCharacter;
+    if (!o.gavePerWord)
+        pricing.costPerWord = stored.costPerWord;
+    if (!o.gavePerLine)
+        pricing.costPerLine = stored.costPerLine;
+    if (!o.gaveWidth)
+        pricing.charactersPerLine = stored.charactersPerLine;
+}
 
+// The files the inputs name, folders listed; 2 when one could not be found
+// or listed (it is reported), else 0.
+int ListInputFiles(const CountOptions& o, std::vector<std::string>& files, FILE* err)
+{
     int status = 0;
-    std::vector<std::string> files;
     for (const std::string& input : o.inputs) {
         if (input == kStdinName) {
             files.push_back(input);
@@ -125,6 +110,66 @@ int RunCount(int argc, const char* const* argv, FILE* in, FILE* out, FILE* err)
             break;
         }
     }
+    return status;
+}
+
+// One counted file as a job of the CSV log; false when it was not appended
+// (reported).
+bool LogJob(const CountRow& row, const std::string& file, const std::string& logPath, FILE* err)
+{
+    CsvJob job;
+    job.characters = (int)row.characters;
+    job.words = (int)row.words;
+    job.lines = (int)row.lines;
+    job.total = row.price;
+    // The title box of "Add To CSV" holds at most 259 characters.
+    snprintf(job.jobTitle, sizeof job.jobTitle, "%s", BaseName(file).c_str());
+    if (AppendJobToLog(job, logPath.c_str()))
+        return true;
+    Report(err, logPath, "cannot append the job for " + file);
+    return false;
+}
+
+void WriteReport(const CountOptions& o, const PricingOptions& pricing, const std::vector<CountRow>& rows,
+                 const CountRow& total, FILE* out)
+{
+    ReportColumns columns;
+    columns.standardLines = pricing.standardLine > 0;
+    columns.pages = pricing.page > 0;
+    columns.minimum = pricing.hasMinimum;
+    std::string text = o.format == OutputFormat::Csv    ? FormatCsv(rows, total, columns)
+                       : o.format == OutputFormat::Json ? FormatJson(rows, total, columns)
+                                                        : FormatTable(rows, total, columns);
+    fwrite(text.data(), 1, text.size(), out);
+    fflush(out);
+}
+
+} // namespace
+
+int RunCount(int argc, const char* const* argv, FILE* in, FILE* out, FILE* err)
+{
+    CountOptions o;
+    std::string error;
+    if (!ParseCountOptions(argc, argv, o, error)) {
+        fprintf(err, "qtally-count: %s\n%s", error.c_str(), kCountUsage);
+        return 1;
+    }
+    if (o.help) {
+        fprintf(out, "%s\n%s", kCountUsage, kCountHelp);
+        return 0;
+    }
+    PricingOptions pricing = o.pricing;
+    if (o.ratesFromSettings) {
+        PricingOptions stored;
+        if (!LoadSettingsRates(stored)) {
+            fprintf(err, "qtally-count: no settings store on this system\n%s", kCountUsage);
+            return 1;
+        }
+        TakeStoredRates(o, stored, pricing);
+    }
+
+    std::vector<std::string> files;
+    int status = ListInputFiles(o, files, err);
 
     Buffers buffers;
     std::vector<CountRow> rows;
@@ -137,31 +182,12 @@ int RunCount(int argc, const char* const* argv, FILE* in, FILE* out, FILE* err)
             status = 2;
             continue;
         }
-        if (!o.logPath.empty()) {
-            CsvJob job;
-            job.characters = (int)row.characters;
-            job.words = (int)row.words;
-            job.lines = (int)row.lines;
-            job.total = row.price;
-            // The title box of "Add To CSV" holds at most 259 characters.
-            snprintf(job.jobTitle, sizeof job.jobTitle, "%s", BaseName(file).c_str());
-            if (!AppendJobToLog(job, o.logPath.c_str())) {
-                Report(err, o.logPath, "cannot append the job for " + file);
-                status = 2;
-            }
-        }
+        if (!o.logPath.empty() && !LogJob(row, file, o.logPath, err))
+            status = 2;
         AddToTotal(total, row);
         rows.push_back(std::move(row));
     }
 
-    ReportColumns columns;
-    columns.standardLines = pricing.standardLine > 0;
-    columns.pages = pricing.page > 0;
-    columns.minimum = pricing.hasMinimum;
-    std::string text = o.format == OutputFormat::Csv    ? FormatCsv(rows, total, columns)
-                       : o.format == OutputFormat::Json ? FormatJson(rows, total, columns)
-                                                        : FormatTable(rows, total, columns);
-    fwrite(text.data(), 1, text.size(), out);
-    fflush(out);
+    WriteReport(o, pricing, rows, total, out);
     return status;
 }

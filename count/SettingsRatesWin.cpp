@@ -1,5 +1,6 @@
 #include "count/SettingsRates.h"
 
+#include "support/ProductNames.h"
 #include "support/Settings.h"
 
 bool LoadSettingsRates(PricingOptions& p)
@@ -17,7 +18,7 @@ bool LoadSettingsRates(PricingOptions& p)
     };
     for (auto& v : values) {
         char text[260];
-        ReadSetting("Settings", v.name, v.defaultText, text);
+        ReadSetting(QT_SETTINGS_SECTION, v.name, v.defaultText, text);
         *v.text = text;
     }
     return true;

@@ -39,113 +39,142 @@ bool XmlReader::Fail(const char* reason)
     return false;
 }
 
+// At the end of the data: the end of the document, or a damaged one.
+bool XmlReader::Finish()
+{
+    if (!error_.empty())
+        return false;
+    if (!open_.empty())
+        return Fail("damaged XML (document ends inside an element)");
+    if (!sawRoot_)
+        return Fail("damaged XML (no root element)");
+    return false;
+}
+
+// Text up to the next tag.
+XmlReader::Step XmlReader::ReadText(XmlToken& token)
+{
+    const char* lt = (const char*)memchr(p_, '<', (size_t)(end_ - p_));
+    const char* stop = lt ? lt : end_;
+    token.kind = XmlToken::Text;
+    token.body = p_;
+    token.bodyLength = (size_t)(stop - p_);
+    token.name = nullptr;
+    token.nameLength = 0;
+    p_ = stop;
+    if (!open_.empty())
+        return Step::Token;
+    // Only white space may stand outside the root element.
+    for (size_t i = 0; i < token.bodyLength; ++i)
+        if (!IsXmlSpace(token.body[i])) {
+            Fail("damaged XML (text outside the root element)");
+            return Step::Stop;
+        }
+    return Step::Skipped;
+}
+
+// "<?" or "<!": a comment, processing instruction or document type is
+// skipped, CDATA is a token. q is just past the '<'.
+XmlReader::Step XmlReader::ReadMarkup(const char* q, XmlToken& token)
+{
+    const char* close;
+    size_t skip;
+    if ((size_t)(end_ - q) >= 3 && memcmp(q, "!--", 3) == 0) {
+        close = FindText(q + 3, end_, "-->");
+        skip = 3;
+    } else if ((size_t)(end_ - q) >= 8 && memcmp(q, "![CDATA[", 8) == 0) {
+        close = FindText(q + 8, end_, "]]>");
+        if (!close || open_.empty()) {
+            Fail(!close ? "damaged XML (unterminated CDATA)" : "damaged XML (text outside the root element)");
+            return Step::Stop;
+        }
+        token.kind = XmlToken::CData;
+        token.body = q + 8;
+        token.bodyLength = (size_t)(close - (q + 8));
+        p_ = close + 3;
+        return Step::Token;
+    } else if (*q == '?') {
+        close = FindText(q, end_, "?>");
+        skip = 2;
+    } else {
+        close = FindText(q, end_, ">");   // a document type without internal subset
+        skip = 1;
+    }
+    if (!close) {
+        Fail("damaged XML (unterminated markup)");
+        return Step::Stop;
+    }
+    p_ = close + skip;
+    return Step::Skipped;
+}
+
+// A start, end or empty tag; q is just past the '<'.
+bool XmlReader::ReadTag(const char* q, XmlToken& token)
+{
+    bool isEnd = q < end_ && *q == '/';
+    if (isEnd)
+        ++q;
+    const char* name = q;
+    while (q < end_ && !IsNameEnd(*q))
+        ++q;
+    if (q == name || q >= end_)
+        return Fail("damaged XML (broken tag)");
+    size_t nameLength = (size_t)(q - name);
+    // The tag ends at the first '>' outside quoted attribute values.
+    const char* body = q;
+    char quote = 0;
+    for (; q < end_; ++q) {
+        if (quote) {
+            if (*q == quote)
+                quote = 0;
+        } else if (*q == '"' || *q == '\'')
+            quote = *q;
+        else if (*q == '>' || *q == '<')
+            break;
+    }
+    if (q >= end_ || *q != '>')
+        return Fail("damaged XML (unterminated tag)");
+    bool empty = !isEnd && q > body && q[-1] == '/';
+    token.name = name;
+    token.nameLength = nameLength;
+    token.body = body;
+    token.bodyLength = (size_t)(q - body) - (empty ? 1 : 0);
+    p_ = q + 1;
+    if (isEnd) {
+        if (open_.empty() || open_.back().second != nameLength ||
+            memcmp(open_.back().first, name, nameLength) != 0)
+            return Fail("damaged XML (elements do not nest)");
+        open_.pop_back();
+        token.kind = XmlToken::EndTag;
+    } else {
+        if (open_.empty() && sawRoot_)
+            return Fail("damaged XML (a second root element)");
+        sawRoot_ = true;
+        if (empty)
+            token.kind = XmlToken::EmptyTag;
+        else {
+            open_.emplace_back(name, nameLength);
+            token.kind = XmlToken::StartTag;
+        }
+    }
+    return true;
+}
+
 bool XmlReader::Next(XmlToken& token)
 {
     for (;;) {
-        if (p_ >= end_) {
-            if (!error_.empty())
-                return false;
-            if (!open_.empty())
-                return Fail("damaged XML (document ends inside an element)");
-            if (!sawRoot_)
-                return Fail("damaged XML (no root element)");
-            return false;
-        }
-        if (*p_ != '<') {
-            const char* lt = (const char*)memchr(p_, '<', (size_t)(end_ - p_));
-            const char* stop = lt ? lt : end_;
-            token.kind = XmlToken::Text;
-            token.body = p_;
-            token.bodyLength = (size_t)(stop - p_);
-            token.name = nullptr;
-            token.nameLength = 0;
-            p_ = stop;
-            if (open_.empty()) {
-                // Only white space may stand outside the root element.
-                for (size_t i = 0; i < token.bodyLength; ++i)
-                    if (!IsXmlSpace(token.body[i]))
-                        return Fail("damaged XML (text outside the root element)");
-                continue;
-            }
-            return true;
-        }
+        if (p_ >= end_)
+            return Finish();
         const char* q = p_ + 1;
-        if (q < end_ && (*q == '?' || *q == '!')) {
-            const char* close;
-            size_t skip;
-            if ((size_t)(end_ - q) >= 3 && memcmp(q, "!--", 3) == 0) {
-                close = FindText(q + 3, end_, "-->");
-                skip = 3;
-            } else if ((size_t)(end_ - q) >= 8 && memcmp(q, "![CDATA[", 8) == 0) {
-                close = FindText(q + 8, end_, "]]>");
-                if (!close)
-                    return Fail("damaged XML (unterminated CDATA)");
-                if (open_.empty())
-                    return Fail("damaged XML (text outside the root element)");
-                token.kind = XmlToken::CData;
-                token.body = q + 8;
-                token.bodyLength = (size_t)(close - (q + 8));
-                p_ = close + 3;
-                return true;
-            } else if (*q == '?') {
-                close = FindText(q, end_, "?>");
-                skip = 2;
-            } else {
-                close = FindText(q, end_, ">");   // a document type without internal subset
-                skip = 1;
-            }
-            if (!close)
-                return Fail("damaged XML (unterminated markup)");
-            p_ = close + skip;
-            continue;
-        }
-        bool isEnd = q < end_ && *q == '/';
-        if (isEnd)
-            ++q;
-        const char* name = q;
-        while (q < end_ && !IsNameEnd(*q))
-            ++q;
-        if (q == name || q >= end_)
-            return Fail("damaged XML (broken tag)");
-        size_t nameLength = (size_t)(q - name);
-        // The tag ends at the first '>' outside quoted attribute values.
-        const char* body = q;
-        char quote = 0;
-        for (; q < end_; ++q) {
-            if (quote) {
-                if (*q == quote)
-                    quote = 0;
-            } else if (*q == '"' || *q == '\'')
-                quote = *q;
-            else if (*q == '>' || *q == '<')
-                break;
-        }
-        if (q >= end_ || *q != '>')
-            return Fail("damaged XML (unterminated tag)");
-        bool empty = !isEnd && q > body && q[-1] == '/';
-        token.name = name;
-        token.nameLength = nameLength;
-        token.body = body;
-        token.bodyLength = (size_t)(q - body) - (empty ? 1 : 0);
-        p_ = q + 1;
-        if (isEnd) {
-            if (open_.empty() || open_.back().second != nameLength ||
-                memcmp(open_.back().first, name, nameLength) != 0)
-                return Fail("damaged XML (elements do not nest)");
-            open_.pop_back();
-            token.kind = XmlToken::EndTag;
-        } else {
-            if (open_.empty() && sawRoot_)
-                return Fail("damaged XML (a second root element)");
-            sawRoot_ = true;
-            if (empty)
-                token.kind = XmlToken::EmptyTag;
-            else {
-                open_.emplace_back(name, nameLength);
-                token.kind = XmlToken::StartTag;
-            }
-        }
-        return true;
+        Step step;
+        if (*p_ != '<')
+            step = ReadText(token);
+        else if (q < end_ && (*q == '?' || *q == '!'))
+            step = ReadMarkup(q, token);
+        else
+            return ReadTag(q, token);
+        if (step != Step::Skipped)
+            return step == Step::Token;
     }
 }
 

@@ -40,7 +40,14 @@ public:
     const std::string& Error() const { return error_; }
 
 private:
+    // What one step of Next did: gave a token, skipped something, or ended.
+    enum class Step { Token, Skipped, Stop };
+
     bool Fail(const char* reason);
+    bool Finish();
+    Step ReadText(XmlToken& token);
+    Step ReadMarkup(const char* q, XmlToken& token);
+    bool ReadTag(const char* q, XmlToken& token);
 
     const char* p_;
     const char* end_;

@@ -30,7 +30,11 @@ set(qt_bin ${CMAKE_BINARY_DIR}/bin)
 if(NOT QT_HOST_TOOLS)
   message(FATAL_ERROR "QT_HOST_TOOLS must name the native build's bin folder (it holds mkhlp)")
 endif()
-set(qt_help_source ${CMAKE_CURRENT_SOURCE_DIR}/help/quilltally-help.txt)
+# The help source names the version: the copy mkhlp reads has it filled in
+# from the project.
+configure_file(${CMAKE_CURRENT_SOURCE_DIR}/help/quilltally-help.txt
+  ${CMAKE_BINARY_DIR}/generated/help/quilltally-help.txt @ONLY)
+set(qt_help_source ${CMAKE_BINARY_DIR}/generated/help/quilltally-help.txt)
 add_custom_command(OUTPUT ${qt_bin}/app.hlp
   COMMAND ${CMAKE_COMMAND} -E make_directory ${qt_bin}
   COMMAND ${QT_HOST_TOOLS}/mkhlp ${qt_help_source} ${qt_bin}/app.hlp

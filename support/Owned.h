@@ -88,6 +88,16 @@ struct MemoryDcTraits {
     static HDC Invalid() { return nullptr; }
     static bool Free(HDC h) { return DeleteDC(h) != FALSE; }
 };
+struct IconTraits {
+    typedef HICON Type;
+    static HICON Invalid() { return nullptr; }
+    static bool Free(HICON h) { return DestroyIcon(h) != FALSE; }
+};
+struct MenuTraits {
+    typedef HMENU Type;
+    static HMENU Invalid() { return nullptr; }
+    static bool Free(HMENU h) { return DestroyMenu(h) != FALSE; }
+};
 struct RegistryKeyTraits {
     typedef HKEY Type;
     static HKEY Invalid() { return nullptr; }
@@ -106,6 +116,9 @@ typedef Owned<GdiObjectTraits<HFONT>> OwnedFont;
 typedef Owned<GdiObjectTraits<HBITMAP>> OwnedBitmap;
 // CreateCompatibleDC's result.
 typedef Owned<MemoryDcTraits> OwnedMemoryDC;
+// An icon loaded with LoadImage (not a shared one) and a loaded menu.
+typedef Owned<IconTraits> OwnedIcon;
+typedef Owned<MenuTraits> OwnedMenu;
 
 // A registry key: open and create return the system's result, the
 // destructor closes.
@@ -262,7 +275,7 @@ private:
 // The clipboard, open for this window while this lives.
 class OpenedClipboard {
 public:
-    explicit OpenedClipboard(HWND owner) : open_(OpenClipboard(owner) != FALSE) {}
+    explicit OpenedClipboard(HWND owner) : owner_(owner), open_(OpenClipboard(owner) != FALSE) {}
     ~OpenedClipboard()
     {
         if (open_)
@@ -271,8 +284,16 @@ public:
     OpenedClipboard(const OpenedClipboard&) = delete;
     OpenedClipboard& operator=(const OpenedClipboard&) = delete;
     bool IsOpen() const { return open_; }
+    // Another try while another program holds it; true once it is open.
+    bool TryAgain()
+    {
+        if (!open_)
+            open_ = OpenClipboard(owner_) != FALSE;
+        return open_;
+    }
 
 private:
+    HWND owner_;
     bool open_;
 };
 

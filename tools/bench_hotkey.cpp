@@ -6,6 +6,7 @@
 //   hotkey-<size> <ms>
 //
 //   bench_hotkey [presses per size]      (default 7)
+#include "support/ProductNames.h"
 #include "wordcount/TextMeasures.h"
 
 #include <windows.h>
@@ -164,11 +165,10 @@ bool PutOnClipboard(const std::string& text)
 
 void RemoveSettings()
 {
-    RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Software\\Corvane\\Quilltally");
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, QT_SETTINGS_ROOT);
     HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", 0, KEY_SET_VALUE,
-                      &key) == ERROR_SUCCESS) {
-        RegDeleteValueA(key, "QuilltallyRun");
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, QT_RUN_KEY, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+        RegDeleteValueA(key, QT_RUN_VALUE);
         RegCloseKey(key);
     }
 }
@@ -179,6 +179,99 @@ bool Start(const std::string& command, PROCESS_INFORMATION* process)
     startup.cb = sizeof startup;
     std::string line = command;
     return CreateProcessA(0, &line[0], 0, 0, FALSE, 0, 0, 0, &startup, process) != 0;
+}
+
+// Empties notepad's edit box and pastes the text into it; false unless it
+// then holds all of it.
+bool FillEditor(HWND edit, const std::string& text)
+{
+    DWORD_PTR result;
+    SendMessageTimeoutA(edit, EM_SETLIMITTEXT, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &result);
+    // Pasted: Wine carries at most 1 MB of message data between
+    // processes, so WM_SETTEXT cannot fill it with the largest text.
+    SendMessageTimeoutA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""), SMTO_ABORTIFHUNG, kSendTimeoutMs,
+                        &result);
+    return PutOnClipboard(text)
+           && SendMessageTimeoutA(edit, WM_PASTE, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &result)
+           && SendMessageTimeoutA(edit, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &result)
+           && result == text.size();
+}
+
+struct BenchWindows {
+    HWND main;     // Quilltally's
+    HWND counts;   // its character count
+    HWND editor;   // notepad's
+    HWND edit;     // notepad's edit box
+};
+
+enum class Press { Shown, NotShown, NotReady };
+
+// Hides Quilltally, then times one hot key press in notepad until the
+// expected count shows (or 30 s pass).
+Press TimeOnePress(const BenchWindows& w, const std::string& expected, double& elapsed)
+{
+    // Only a real copy brings the text's count: not what is left
+    // on the clipboard, nor what was shown before.
+    DWORD_PTR result;
+    SendMessageTimeoutA(w.counts, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""), SMTO_ABORTIFHUNG, kSendTimeoutMs,
+                        &result);
+    PutOnClipboard("-");
+    PostMessageA(w.main, WM_COMMAND, kCmClose, 0);
+    // Without a window manager, Wine's hiding waits up to two
+    // seconds for one in Quilltally's thread: wait until it is done.
+    if (!WaitFor(Hidden, w.main, 30000) || !Idle(w.main) || !WaitFor(InFront, w.editor, 30000) || !Idle(w.edit))
+        return Press::NotReady;
+    Sleep(300);   // the X server and Wine settle after the window change
+    LARGE_INTEGER frequency, start, now;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
+    PressShiftF8();
+    for (;;) {
+        bool shown = Text(w.counts) == expected;
+        QueryPerformanceCounter(&now);
+        elapsed = 1000.0 * (now.QuadPart - start.QuadPart) / frequency.QuadPart;
+        if (shown)
+            return Press::Shown;
+        if (elapsed > 30000)
+            return Press::NotShown;
+        Sleep(1);
+    }
+}
+
+// Fills notepad with a text of the size, presses the hot key the given
+// number of times after one that is not counted (it warms up both
+// programs) and prints the median. False when the run cannot go on; status
+// becomes 1 when anything failed.
+bool MeasureSize(const BenchWindows& w, const char* name, size_t size, int presses, int& status)
+{
+    std::string text = MakeText(size);
+    if (!FillEditor(w.edit, text)) {
+        fprintf(stderr, "%s: notepad could not be filled\n", name);
+        status = 1;
+        return false;
+    }
+    const std::string expected = std::to_string(CountCharacters(text.c_str()));
+    std::vector<double> ms;
+    for (int i = 0; i <= presses; i++) {
+        double elapsed = 0;
+        Press press = TimeOnePress(w, expected, elapsed);
+        if (press == Press::NotReady) {
+            status = 1;
+            break;
+        }
+        if (i > 0)
+            ms.push_back(elapsed);
+        if (press == Press::NotShown) {
+            fprintf(stderr, "%s: Quilltally did not show %s characters\n", name, expected.c_str());
+            status = 1;
+        }
+    }
+    if (ms.empty())
+        return false;
+    std::sort(ms.begin(), ms.end());
+    printf("hotkey-%s %.0f\n", name, ms[ms.size() / 2]);
+    fflush(stdout);
+    return true;
 }
 
 } // namespace
@@ -204,75 +297,18 @@ int main(int argc, char** argv)
         *slash = 0;
     HWND main = 0;
     if (edit && Start("\"" + std::string(folder) + "\\qtally.exe\"", &app))
-        main = WaitForWindow(app.dwProcessId, "#32770", "Quilltally");
+        main = WaitForWindow(app.dwProcessId, "#32770", QT_PRODUCT_NAME);
     int status = 1;
     if (main && WaitFor(HasText, GetDlgItem(main, 120), 60000)) {
         status = 0;
-        HWND counts = GetDlgItem(main, kCharacters);
+        BenchWindows w = {main, GetDlgItem(main, kCharacters), editor, edit};
         const struct {
             const char* name;
             size_t size;
         } sizes[] = {{"1KB", 1000}, {"100KB", 100000}, {"1MB", 1000000}};
-        for (const auto& size : sizes) {
-            std::string text = MakeText(size.size);
-            DWORD_PTR result;
-            SendMessageTimeoutA(edit, EM_SETLIMITTEXT, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &result);
-            // Pasted: Wine carries at most 1 MB of message data between
-            // processes, so WM_SETTEXT cannot fill it with the largest text.
-            SendMessageTimeoutA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""), SMTO_ABORTIFHUNG, kSendTimeoutMs,
-                                &result);
-            if (!PutOnClipboard(text)
-                || !SendMessageTimeoutA(edit, WM_PASTE, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &result)
-                || !SendMessageTimeoutA(edit, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &result)
-                || result != text.size()) {
-                fprintf(stderr, "%s: notepad could not be filled\n", size.name);
-                status = 1;
+        for (const auto& size : sizes)
+            if (!MeasureSize(w, size.name, size.size, presses, status))
                 break;
-            }
-            const std::string expected = std::to_string(CountCharacters(text.c_str()));
-            std::vector<double> ms;
-            // One press first that is not counted: it warms up both programs.
-            for (int i = 0; i <= presses; i++) {
-                // Only a real copy brings the text's count: not what is left
-                // on the clipboard, nor what was shown before.
-                SendMessageTimeoutA(counts, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""), SMTO_ABORTIFHUNG,
-                                    kSendTimeoutMs, &result);
-                PutOnClipboard("-");
-                PostMessageA(main, WM_COMMAND, kCmClose, 0);
-                // Without a window manager, Wine's hiding waits up to two
-                // seconds for one in Quilltally's thread: wait until it is done.
-                if (!WaitFor(Hidden, main, 30000) || !Idle(main) || !WaitFor(InFront, editor, 30000) || !Idle(edit)) {
-                    status = 1;
-                    break;
-                }
-                Sleep(300);   // the X server and Wine settle after the window change
-                LARGE_INTEGER frequency, start, now;
-                QueryPerformanceFrequency(&frequency);
-                QueryPerformanceCounter(&start);
-                PressShiftF8();
-                bool shown = false;
-                for (;;) {
-                    shown = Text(counts) == expected;
-                    QueryPerformanceCounter(&now);
-                    double elapsed = 1000.0 * (now.QuadPart - start.QuadPart) / frequency.QuadPart;
-                    if (shown || elapsed > 30000) {
-                        if (i > 0)
-                            ms.push_back(elapsed);
-                        break;
-                    }
-                    Sleep(1);
-                }
-                if (!shown) {
-                    fprintf(stderr, "%s: Quilltally did not show %s characters\n", size.name, expected.c_str());
-                    status = 1;
-                }
-            }
-            if (ms.empty())
-                break;
-            std::sort(ms.begin(), ms.end());
-            printf("hotkey-%s %.0f\n", size.name, ms[ms.size() / 2]);
-            fflush(stdout);
-        }
     } else {
         fprintf(stderr, "Quilltally or notepad did not come up\n");
     }

@@ -2,6 +2,7 @@
 #include "wordcount/AddToCsvDialog.h"
 #include "resources/resource.h"
 #include "support/File.h"
+#include "support/ProductNames.h"
 #include "support/Settings.h"
 
 AddToCsvDialog::AddToCsvDialog(int characters, int words, int lines, double total)
@@ -16,7 +17,7 @@ AddToCsvDialog::AddToCsvDialog(int characters, int words, int lines, double tota
 void AddToCsvDialog::InitDialog()
 {
     char path[QT_PATH_SIZE];
-    ReadSetting("Settings", "CSVFilePath", "", path);
+    ReadSetting(QT_SETTINGS_SECTION, "CSVFilePath", "", path);
     // Longer text would be cut when read back and name another file.
     SendDlgItemMessageA(hwndDlg, IDC_CSVPATH, EM_LIMITTEXT, QT_PATH_SIZE - 1, 0);
     SendDlgItemMessageA(hwndDlg, IDC_JOBTITLE, EM_LIMITTEXT, QT_PATH_SIZE - 1, 0);
@@ -44,7 +45,7 @@ bool AddToCsvDialog::CmOk()
         SendMessageA(box, EM_SETSEL, 0, -1);
         return false;
     }
-    WriteSetting("Settings", "CSVFilePath", path);
+    WriteSetting(QT_SETTINGS_SECTION, "CSVFilePath", path);
     MessageBoxA(0, "Complete adding to CSV File.", "Confirmation", MB_OK);
     return true;
 }

@@ -1,5 +1,6 @@
 // "Change Key": the next key pressed, with the modifiers held, becomes the hot key.
 #include "wordcount/ChangeKeyDialog.h"
+#include "support/ProductNames.h"
 #include "support/Settings.h"
 
 bool ChangeKeyDialog::FilterMessage(HWND, UINT msg, WPARAM wParam, LPARAM)
@@ -24,8 +25,8 @@ bool ChangeKeyDialog::FilterMessage(HWND, UINT msg, WPARAM wParam, LPARAM)
         modifiers += MOD_SHIFT;
     if (GetKeyState(VK_MENU) < 0)
         modifiers += MOD_ALT;
-    WriteSettingInt("Settings", "HotKey", (int)wParam);
-    WriteSettingInt("Settings", "HotKeyModifier", modifiers);
+    WriteSettingInt(QT_SETTINGS_SECTION, "HotKey", (int)wParam);
+    WriteSettingInt(QT_SETTINGS_SECTION, "HotKeyModifier", modifiers);
     PostMessageA(hwndDlg, WM_COMMAND, IDOK, 0);
     return true;
 }

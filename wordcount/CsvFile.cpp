@@ -1,6 +1,7 @@
 #include "wordcount/CsvLog.h"
 
 #include "support/DateTime.h"
+#include "support/Owned.h"
 
 #include <ctime>
 #include <windows.h>
@@ -24,16 +25,17 @@ bool AppendJobToCsv(const CsvJob& job, const char* path)
     char line[kLineSize];
     int length = FormatCsvLine(job, date, line, sizeof line);
 
-    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    OwnedFile file(CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsValid())
         return false;
     DWORD written = 0;
     LONG high = 0;   // so that files past 4 GB are appended to as well
-    DWORD low = SetFilePointer(file, 0, &high, FILE_END);
+    DWORD low = SetFilePointer(file.Get(), 0, &high, FILE_END);
     bool ok = (low != INVALID_SET_FILE_POINTER || GetLastError() == NO_ERROR) &&
-              WriteFile(file, line, (DWORD)length, &written, nullptr) &&
+              WriteFile(file.Get(), line, (DWORD)length, &written, nullptr) &&
               written == (DWORD)length;
-    CloseHandle(file);
+    // A failed close after a full write loses nothing the caller could act on.
+    file.Close();
     return ok;
 }

@@ -4,6 +4,8 @@
 #include "resources/resource.h"
 #include "support/File.h"
 #include "support/NumberText.h"
+#include "support/Owned.h"
+#include "support/ProductNames.h"
 #include "support/Settings.h"
 #include "support/TextHelpers.h"
 #include "ui/GIFHost.h"
@@ -17,17 +19,41 @@
 
 namespace {
 
-const char kSettings[] = "Settings";
-const char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
-const char kRunValue[] = "QuilltallyRun";
+const char kSettings[] = QT_SETTINGS_SECTION;
 const char kMakerPage[] = "https://www.corvane.example/";
 
 enum {
     STATUS_TIMER = 1,
     TRAY_ICON_ID = 24,
-    FULL_HEIGHT = 344,      // dialog units, settings shown
-    SHORT_HEIGHT = 290,     // settings hidden
 };
+
+// The main window's geometry in dialog units, as the dialog template lays
+// it out: the client area is this wide, and this tall with the settings
+// group shown; hiding the group cuts it off at the status line.
+enum {
+    CLIENT_WIDTH = 397,
+    FULL_HEIGHT = 344,
+    SHORT_HEIGHT = 290,
+    // The status line sits at the bottom edge of either height, full width.
+    STATUS_LINE_HEIGHT = 11,
+    STATUS_LINE_TOP_FULL = FULL_HEIGHT - 10,
+    STATUS_LINE_TOP_SHORT = SHORT_HEIGHT - 10,
+};
+
+// Where the window first appears, in pixels from the desktop's top left:
+// clear of the icons at the left edge; pulled back in when the desktop is
+// too small to show it there.
+const int kWindowLeft = 120;
+const int kWindowTop = 30;
+
+// The status line: the rotation starts at once, and each text then stays
+// long enough to be read.
+const UINT kFirstStatusMs = 500;
+const UINT kStatusTextMs = 8000;
+
+// The standard icon sizes for the caption (small) and Alt+Tab (big).
+const int kSmallIcon = 16;
+const int kBigIcon = 32;
 
 // How long to wait for another program to close the clipboard.
 const DWORD kClipboardBusyMs = 500;
@@ -48,7 +74,7 @@ const RateBox kRateBoxes[] = {
 
 // Ends with an empty entry; the rotation starts over there.
 const char* const kStatusTexts[] = {
-    "Quilltally v 1.03",
+    QT_PRODUCT_AND_VERSION,
     "Corvane Pedalnote: play, pause and rewind recordings with a foot pedal",
     "Corvane Invoicery turns your Quilltally job log into invoices",
     "Corvane Spellfold checks your spelling in any editor",
@@ -71,6 +97,27 @@ UINT TaskbarCreatedMessage()
 // per process.
 bool hideWhenShown = false;
 
+// The clipboard's text as a new[] copy, or null when it holds none; the
+// clipboard is open. The data comes from another program: never read past
+// its block, even when the terminator is missing.
+char* CopyClipboardText()
+{
+    HANDLE data = GetClipboardData(CF_TEXT);
+    if (!data)
+        return nullptr;
+    SIZE_T size = GlobalSize(data);
+    GlobalLocked locked(data);
+    const char* text = static_cast<const char*>(locked.Get());
+    if (!text || !size)
+        return nullptr;
+    const void* end = memchr(text, 0, size);
+    size_t length = end ? static_cast<const char*>(end) - text : size;
+    char* copy = new char[length + 1];
+    memcpy(copy, text, length);
+    copy[length] = 0;
+    return copy;
+}
+
 bool IsChecked(HWND dialog, int id)
 {
     return IsDlgButtonChecked(dialog, id) == BST_CHECKED;
@@ -82,25 +129,35 @@ WordCountDialog::WordCountDialog() {}
 
 WordCountDialog::~WordCountDialog()
 {
-    if (splash.hwndSplash && IsWindow(splash.hwndSplash))
-        DestroyWindow(splash.hwndSplash);
+    CloseSplash();
     // Only left over when the window never came up.
     delete[] capturedText;
     capturedText = nullptr;
+}
+
+void WordCountDialog::CloseSplash()
+{
+    if (splash.hwndSplash && IsWindow(splash.hwndSplash))
+        DestroyWindow(splash.hwndSplash);
+}
+
+void WordCountDialog::SetWindowIcons()
+{
+    // The window holds the icons it is given while it lives; a replaced one
+    // is ours to destroy.
+    HICON bigIcon = static_cast<HICON>(LoadImageA(g_hInstance, MAKEINTRESOURCEA(IDI_QUILLTALLY), IMAGE_ICON, kBigIcon, kBigIcon, 0));
+    if (HICON old = reinterpret_cast<HICON>(SendMessageA(hwndDlg, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon))))
+        DestroyIcon(old);
+    HICON smallIcon = static_cast<HICON>(LoadImageA(g_hInstance, MAKEINTRESOURCEA(IDI_QUILLTALLY), IMAGE_ICON, kSmallIcon, kSmallIcon, 0));
+    if (HICON old = reinterpret_cast<HICON>(SendMessageA(hwndDlg, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon))))
+        DestroyIcon(old);
 }
 
 void WordCountDialog::InitDialog()
 {
     PlaceWindow(FULL_HEIGHT);
     splash.Open(hwndDlg, MAKEINTRESOURCEA(IDB_SPLASH));
-
-    HICON bigIcon = static_cast<HICON>(LoadImageA(g_hInstance, MAKEINTRESOURCEA(IDI_QUILLTALLY), IMAGE_ICON, 32, 32, 0));
-    if (HICON old = reinterpret_cast<HICON>(SendMessageA(hwndDlg, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon))))
-        DestroyIcon(old);
-    HICON smallIcon = static_cast<HICON>(LoadImageA(g_hInstance, MAKEINTRESOURCEA(IDI_QUILLTALLY), IMAGE_ICON, 16, 16, 0));
-    if (HICON old = reinterpret_cast<HICON>(SendMessageA(hwndDlg, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon))))
-        DestroyIcon(old);
-
+    SetWindowIcons();
     TrayIconAdd();
 
     // Each assignment reports a change and so reprices.
@@ -116,7 +173,7 @@ void WordCountDialog::InitDialog()
     CheckDlgButton(hwndDlg, IDC_AUTOSELECT, ReadSettingFlag(kSettings, "HotKeyAutoSelect", true) ? BST_CHECKED : BST_UNCHECKED);
     settingsShown = 1;
     HotKeyOpen();
-    SetTimer(hwndDlg, STATUS_TIMER, 500, 0);
+    SetTimer(hwndDlg, STATUS_TIMER, kFirstStatusMs, 0);
 
     // A start at logon leaves only the tray icon. The modal loop shows the
     // window when the queue first runs empty, so a Close posted now would be
@@ -189,6 +246,7 @@ void WordCountDialog::Command(WORD id, WORD code)
         ToggleSettings();
         break;
     case IDC_STATUSLINE:
+        // Without a browser the click does nothing; nothing else needs it.
         if (code == STN_CLICKED)
             ShellExecuteA(0, 0, kMakerPage, 0, 0, SW_SHOWNORMAL);
         break;
@@ -285,28 +343,16 @@ void WordCountDialog::UpdateText()
 
     // Another program may hold the clipboard open for a moment, for example
     // the editor that is still copying.
-    bool opened = OpenClipboard(0) != 0;
-    for (DWORD start = GetTickCount(); !opened && GetTickCount() - start < kClipboardBusyMs;) {
-        Sleep(10);
-        opened = OpenClipboard(0) != 0;
-    }
-    if (opened) {
-        if (HANDLE data = GetClipboardData(CF_TEXT)) {
-            // The data comes from another program: never read past its block,
-            // even when the terminator is missing.
-            SIZE_T size = GlobalSize(data);
-            if (const char* text = static_cast<const char*>(GlobalLock(data))) {
-                if (size) {
-                    const void* end = memchr(text, 0, size);
-                    size_t length = end ? static_cast<const char*>(end) - text : size;
-                    capturedText = new char[length + 1];
-                    memcpy(capturedText, text, length);
-                    capturedText[length] = 0;
-                }
-                GlobalUnlock(data);
-            }
+    bool opened;
+    {
+        OpenedClipboard clipboard(0);
+        for (DWORD start = GetTickCount(); !clipboard.IsOpen() && GetTickCount() - start < kClipboardBusyMs;) {
+            Sleep(10);
+            clipboard.TryAgain();
         }
-        CloseClipboard();
+        opened = clipboard.IsOpen();
+        if (opened)
+            capturedText = CopyClipboardText();
     }
 
     if (capturedText) {
@@ -371,8 +417,10 @@ void WordCountDialog::CmAddToCsv()
 
 void WordCountDialog::TrayIconAdd()
 {
-    HICON icon = static_cast<HICON>(LoadImageA(g_hInstance, MAKEINTRESOURCEA(IDI_QUILLTALLY), IMAGE_ICON, 16, 16, 0));
-    if (!icon)
+    // Without its icon or a taskbar (none yet early at logon) there is no
+    // tray icon; the shell's TaskbarCreated brings it back here.
+    OwnedIcon icon(static_cast<HICON>(LoadImageA(g_hInstance, MAKEINTRESOURCEA(IDI_QUILLTALLY), IMAGE_ICON, kSmallIcon, kSmallIcon, 0)));
+    if (!icon.IsValid())
         return;
     NOTIFYICONDATAA data;
     memset(&data, 0, sizeof data);
@@ -381,10 +429,9 @@ void WordCountDialog::TrayIconAdd()
     data.uID = TRAY_ICON_ID;
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data.uCallbackMessage = WM_LNOTIFYICON;
-    data.hIcon = icon;
-    strcpy(data.szTip, "Quilltally");
+    data.hIcon = icon.Get();   // the shell keeps its own copy
+    strcpy(data.szTip, QT_PRODUCT_NAME);
     Shell_NotifyIconA(NIM_ADD, &data);
-    DestroyIcon(icon);   // the shell keeps its own copy
 }
 
 void WordCountDialog::TrayIconDelete()
@@ -402,15 +449,14 @@ void WordCountDialog::TrayMenu()
     SetForegroundWindow(hwndDlg);
     POINT cursor;
     GetCursorPos(&cursor);
-    HMENU menu = LoadMenuA(g_hInstance, MAKEINTRESOURCEA(IDM_TRAY));
-    if (!menu)
+    OwnedMenu menu(LoadMenuA(g_hInstance, MAKEINTRESOURCEA(IDM_TRAY)));
+    if (!menu.IsValid())
         return;
-    HMENU popup = GetSubMenu(menu, 0);
+    HMENU popup = GetSubMenu(menu.Get(), 0);
     SetMenuDefaultItem(popup, IDM_OPEN, FALSE);
     TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, hwndDlg, 0);
     // Lets the menu close when the user clicks elsewhere next time.
     PostMessageA(hwndDlg, WM_NULL, 0, 0);
-    DestroyMenu(menu);
 }
 
 void WordCountDialog::CmOpen()
@@ -421,8 +467,7 @@ void WordCountDialog::CmOpen()
 
 void WordCountDialog::CmClose()
 {
-    if (splash.hwndSplash && IsWindow(splash.hwndSplash))
-        DestroyWindow(splash.hwndSplash);
+    CloseSplash();
     ShowWindow(hwndDlg, SW_HIDE);
 }
 
@@ -447,14 +492,14 @@ void WordCountDialog::RotateStatusText(UINT_PTR timerId)
         return;
     if (statusNotice) {
         // Nobody may miss it for an advertisement.
-        SetTimer(hwndDlg, STATUS_TIMER, 8000, 0);
+        SetTimer(hwndDlg, STATUS_TIMER, kStatusTextMs, 0);
         return;
     }
     if (!kStatusTexts[statusIndex][0])
         statusIndex = 0;
     SetDlgItemTextA(hwndDlg, IDC_STATUSLINE, kStatusTexts[statusIndex]);
     ++statusIndex;
-    SetTimer(hwndDlg, STATUS_TIMER, 8000, 0);
+    SetTimer(hwndDlg, STATUS_TIMER, kStatusTextMs, 0);
 }
 
 void WordCountDialog::ShowStatusNotice(const char* text)
@@ -474,20 +519,20 @@ void WordCountDialog::ToggleSettings()
         SetDlgItemTextA(hwndDlg, IDC_TOGGLESETTINGS, "Show Settings >>");
         PlaceWindow(SHORT_HEIGHT);
         settingsShown = 0;
-        MoveItem(IDC_STATUSLINE, 0, 280, 397, 11);
+        MoveItem(IDC_STATUSLINE, 0, STATUS_LINE_TOP_SHORT, CLIENT_WIDTH, STATUS_LINE_HEIGHT);
         HideItem(IDC_SETTINGSGROUP, true);
     } else {
         SetDlgItemTextA(hwndDlg, IDC_TOGGLESETTINGS, "<< Hide Settings");
         PlaceWindow(FULL_HEIGHT);
         settingsShown = 1;
-        MoveItem(IDC_STATUSLINE, 0, 334, 397, 11);
+        MoveItem(IDC_STATUSLINE, 0, STATUS_LINE_TOP_FULL, CLIENT_WIDTH, STATUS_LINE_HEIGHT);
         HideItem(IDC_SETTINGSGROUP, false);
     }
 }
 
 void WordCountDialog::PlaceWindow(int clientHeight)
 {
-    RECT client = {0, 0, 397, clientHeight};
+    RECT client = {0, 0, CLIENT_WIDTH, clientHeight};
     MapDialogRect(hwndDlg, &client);
     RECT window, current, desktop;
     GetWindowRect(hwndDlg, &window);
@@ -497,8 +542,8 @@ void WordCountDialog::PlaceWindow(int clientHeight)
     // The frame and caption keep the sizes they have now.
     int width = (client.right - client.left) + (window.right - window.left) - (current.right - current.left);
     int height = (client.bottom - client.top) + (window.bottom - window.top) - (current.bottom - current.top);
-    int left = 120;
-    int top = 30;
+    int left = kWindowLeft;
+    int top = kWindowTop;
     if (left + width > desktop.right)
         left = desktop.right - width;
     if (top + height > desktop.bottom)
@@ -521,19 +566,19 @@ void WordCountDialog::SetRunAtLogon(const char* programPath)
     memcpy(command + 1, programPath, n);
     strcpy(command + 1 + n, "\" /logon");
 
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+    // Without the right to the key (a user who is no administrator) the
+    // program simply does not start at logon; nothing else depends on it.
+    RegistryKey key;
+    if (key.Open(HKEY_LOCAL_MACHINE, QT_RUN_KEY, KEY_SET_VALUE) != ERROR_SUCCESS)
         return;
-    RegSetValueExA(key, kRunValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(command),
-                   static_cast<DWORD>(strlen(command) + 1));
-    RegCloseKey(key);
+    key.SetText(QT_RUN_VALUE, command);
 }
 
 void WordCountDialog::RemoveRunAtLogon()
 {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+    // No key or no value: there is nothing to stop.
+    RegistryKey key;
+    if (key.Open(HKEY_LOCAL_MACHINE, QT_RUN_KEY, KEY_SET_VALUE) != ERROR_SUCCESS)
         return;
-    RegDeleteValueA(key, kRunValue);
-    RegCloseKey(key);
+    key.DeleteValue(QT_RUN_VALUE);
 }

@@ -10,15 +10,17 @@
 
 class WordCountDialog : public LDialog {
 public:
-    double totalCost = 0;
-    LSplashScreen splash;
-    BYTE settingsShown = 0;
-    int statusIndex = 0;
-    char* capturedText = nullptr;   // the last captured text; lines are counted from it
-    const char* statusNotice = nullptr;   // shown in the status line instead of the rotation
-
     WordCountDialog();
     ~WordCountDialog() override;
+
+    // Closes the splash if it is still up; WinMain calls it once the dialog ends.
+    void CloseSplash();
+    // The status line's timer: shows the next text of the rotation.
+    void RotateStatusText(UINT_PTR timerId);
+    // The tray menu's Exit: saves the settings and ends the dialog.
+    void CmExit();
+
+protected:
     void InitDialog() override;
     bool CmOk() override;
     bool CmCancel() override;
@@ -28,6 +30,7 @@ public:
     void DestroyDialog() override;
     INT_PTR DialogProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
+private:
     // Text, counts and price
     void UpdateText();
     void UpdateCosts();
@@ -45,14 +48,13 @@ public:
     void CmAddToCsv();
 
     // Window, tray and status line
+    void SetWindowIcons();
     void TrayIconAdd();
     void TrayIconDelete();
     void TrayMenu();
     void CmOpen();
     void CmClose();
-    void CmExit();
     void CmHelpAbout();
-    void RotateStatusText(UINT_PTR timerId);
     // A notice about the text shown stays in the status line until the next
     // reading of the clipboard; none (0) brings the rotation back.
     void ShowStatusNotice(const char* text);
@@ -61,6 +63,13 @@ public:
 
     static void SetRunAtLogon(const char* programPath);
     static void RemoveRunAtLogon();
+
+    double totalCost = 0;
+    LSplashScreen splash;
+    BYTE settingsShown = 0;
+    int statusIndex = 0;
+    char* capturedText = nullptr;   // the last captured text; lines are counted from it
+    const char* statusNotice = nullptr;   // shown in the status line instead of the rotation
 };
 
 #endif

@@ -3,6 +3,7 @@
 #include "wordcount/WordCountDialog.h"
 
 #include "resources/resource.h"
+#include "support/ProductNames.h"
 #include "support/Settings.h"
 #include "wordcount/ChangeKeyDialog.h"
 
@@ -10,7 +11,7 @@
 
 namespace {
 
-const char kSettings[] = "Settings";
+const char kSettings[] = QT_SETTINGS_SECTION;
 enum { HOTKEY_ID = 0 };
 
 // How long the editor may take to select and copy its text after the hot key.
@@ -120,6 +121,8 @@ void WordCountDialog::HotKeyOpen()
 {
     int modifiers = ReadSettingInt(kSettings, "HotKeyModifier", MOD_SHIFT);
     int key = ReadSettingInt(kSettings, "HotKey", VK_F8);
+    // A key another program holds cannot be had: the window still counts
+    // what Update Text reads, and Change Key picks another one.
     if (IsDlgButtonChecked(hwndDlg, IDC_HOTKEYON) == BST_CHECKED)
         RegisterHotKey(hwndDlg, HOTKEY_ID, modifiers, key);
 

@@ -214,21 +214,24 @@ TEST_F(HotKeyTest, ModifiersHeldForTheHotKeyNeverReachTheEditor)
         {"Wordpad, Alt+F5", &typist::Editor::StartWordpad, "116", "1", VK_MENU, VK_F5},
         {"Wordpad, Ctrl+Q", &typist::Editor::StartWordpad, "81", "2", VK_CONTROL, 'Q'},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    // One press; the number of A and C keys sent as real input.
+    auto press = [&](const Case& c) {
         e2e::ResetState();
         e2e::WriteSettingText("HotKey", c.key);
         e2e::WriteSettingText("HotKeyModifier", c.modifiers);
         Session s;
-        ASSERT_TRUE(s.Start(c.open, text));
+        if (!s.Start(c.open, text)) {
+            ADD_FAILURE() << "editor did not start";
+            return -1;
+        }
         const std::string before = s.editor.Text();
-        ASSERT_EQ(before, text);
-        ASSERT_TRUE(typist::PutOnClipboard("on the clipboard before"));
-        ASSERT_TRUE(s.HideMain());
+        EXPECT_EQ(before, text);
+        EXPECT_TRUE(typist::PutOnClipboard("on the clipboard before"));
+        EXPECT_TRUE(s.HideMain());
         typist::InjectedKeyCounter selectAndCopy({'A', 'C'});
-        ASSERT_TRUE(selectAndCopy.Running());
+        EXPECT_TRUE(selectAndCopy.Running());
 
-        ASSERT_TRUE(s.PressHoldingInEditor({c.modifier}, c.vk));
+        EXPECT_TRUE(s.PressHoldingInEditor({c.modifier}, c.vk));
         EXPECT_TRUE(e2e::WaitForControlText(s.main, kCharacters,
                                             std::to_string(CountCharacters(text.c_str()))));
         EXPECT_EQ(e2e::ControlText(s.main, kWords), std::to_string(CountWords(text.c_str())));
@@ -236,9 +239,20 @@ TEST_F(HotKeyTest, ModifiersHeldForTheHotKeyNeverReachTheEditor)
         std::string clipboard;
         EXPECT_TRUE(e2e::ClipboardText(&clipboard));
         EXPECT_EQ(clipboard, text);
-        EXPECT_EQ(selectAndCopy.Count(), 0);
         EXPECT_TRUE(e2e::WaitUntil([] { return !AnyModifierDown(); }));
         EXPECT_NE(e2e::ControlText(s.main, kStatusLine), kNotCopiedNotice);
+        return selectAndCopy.Count();
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        // Real keys follow only when the posted ones brought no copy within
+        // 300 ms; an editor starved of the processor by a loaded machine can
+        // miss that, and the real keys then only repeat the copy. An editor
+        // that ignored posted keys would get real keys at every press.
+        int injected = press(c);
+        for (int again = 0; injected > 0 && again < 2; ++again)
+            injected = press(c);
+        EXPECT_EQ(injected, 0);
     }
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "support/NumberText.h"
+#include "tests/common/TestClipboard.h"
 #include "tests/e2e/AppDriver.h"
 #include "tests/e2e/Typist.h"
 #include "wordcount/TextMeasures.h"
@@ -59,7 +60,7 @@ protected:
 
     bool Measure(const std::string& text)
     {
-        if (!typist::PutOnClipboard(text))
+        if (!testclip::SetText(text))
             return false;
         e2e::PostCommand(main, kUpdateText);
         return e2e::WaitForControlText(main, kCharacters,

@@ -1,5 +1,6 @@
 #include "tests/e2e/Typist.h"
 
+#include "tests/common/TestFiles.h"
 #include "tests/common/TestWindows.h"
 #include "tests/e2e/AppDriver.h"
 
@@ -254,49 +255,14 @@ std::string TodayText(int order)
 
 TempFolder::TempFolder()
 {
-    char temp[MAX_PATH] = "";
-    GetTempPathA(sizeof temp, temp);
     static int serial = 0;
-    path_ = std::string(temp) + "qt-e2e-" + std::to_string(GetCurrentProcessId()) + "-" +
-            std::to_string(++serial);
-    CreateDirectoryA(path_.c_str(), nullptr);
+    path_ = testfiles::FreshTempFolder("qt-e2e-" + std::to_string(GetCurrentProcessId()) + "-" +
+                                       std::to_string(++serial));
 }
 
 TempFolder::~TempFolder()
 {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((path_ + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                DeleteFileA((path_ + "\\" + found.cFileName).c_str());
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryA(path_.c_str());
-}
-
-std::string ReadFileBytes(const std::string& path)
-{
-    FILE* f = fopen(path.c_str(), "rb");
-    if (!f)
-        return "<missing>";
-    std::string bytes;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0)
-        bytes.append(buffer, n);
-    fclose(f);
-    return bytes;
-}
-
-bool WriteFileBytes(const std::string& path, const std::string& bytes)
-{
-    FILE* f = fopen(path.c_str(), "wb");
-    if (!f)
-        return false;
-    bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    return fclose(f) == 0 && ok;
+    testfiles::DeleteTree(path_);
 }
 
 HWND FindOwnedWindow(const char* title, HWND owner)

@@ -103,9 +103,6 @@ private:
     std::string path_;
 };
 
-std::string ReadFileBytes(const std::string& path);   // "<missing>" when it cannot be read
-bool WriteFileBytes(const std::string& path, const std::string& bytes);
-
 // A top-level window with this title owned by owner.
 HWND FindOwnedWindow(const char* title, HWND owner);
 

@@ -135,9 +135,7 @@ class CounterTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        folder_ = TempPath("qtally-count-test");
-        DeleteTree(folder_);
-        CreateDirectoryA(folder_.c_str(), nullptr);
+        folder_ = FreshTempFolder("qtally-count-test");
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, kSettingsKey);
     }
     void TearDown() override

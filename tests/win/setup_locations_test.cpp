@@ -72,9 +72,7 @@ protected:
     void SetUp() override
     {
         g_hInstance = GetModuleHandleA(nullptr);
-        root_ = TempPath("qt_locations_test");
-        DeleteTree(root_);
-        CreateDirectoryA(root_.c_str(), 0);
+        root_ = FreshTempFolder("qt_locations_test");
     }
     void TearDown() override { DeleteTree(root_); }
     std::string root_;

@@ -8,13 +8,19 @@
 // Lines for the user go to <folder>\report.txt. Where a screenshot belongs it
 // writes <folder>\<name>.want holding the window's screen rectangle and waits
 // for <folder>\<name>.done, which the run command makes once it has taken it.
+#include "tests/common/TestFiles.h"
+#include "tests/common/TestRegistry.h"
+#include "tests/common/TestWindows.h"
+#include "tests/e2e/AppDriver.h"
+#include "tests/e2e/Typist.h"
 #include "wordcount/TextMeasures.h"
 
 #include <windows.h>
 
 #include <stdarg.h>
 #include <stdio.h>
-#include <string.h>
+
+#include <string>
 
 namespace {
 
@@ -32,10 +38,9 @@ const char kSample[] =
     "\r\n"
     "The meeting closed at half past eleven.";
 
-const char kSettingsKey[] = "Software\\Corvane\\Quilltally";
-const char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+const WORD kExitCommand = 1003;
 
-char g_sync[MAX_PATH];
+std::string g_sync;
 FILE* g_report;
 
 void Report(const char* format, ...)
@@ -49,231 +54,73 @@ void Report(const char* format, ...)
     fflush(g_report);
 }
 
-bool WaitFor(bool (*condition)(void*), void* context, DWORD timeoutMs)
+// The dialog of the process with this title once it is shown: its texts are
+// set up by then.
+HWND WaitForShownDialog(DWORD processId, const char* title, DWORD timeoutMs = 30000)
 {
-    DWORD start = GetTickCount();
-    while (!condition(context)) {
-        if (GetTickCount() - start > timeoutMs)
-            return false;
-        Sleep(100);
-    }
-    return true;
+    testwin::WindowQuery query;
+    query.processId = processId;
+    query.className = "#32770";
+    query.title = title;
+    query.visibleOnly = true;
+    HWND found = 0;
+    e2e::WaitUntil([&] { return (found = testwin::FindTopWindow(query)) != 0; }, timeoutMs);
+    return found;
 }
 
-struct Search {
-    DWORD pid;
-    const char* className;
-    const char* title;
-    HWND found;
-};
-
-BOOL CALLBACK Match(HWND window, LPARAM param)
+// The money texts end in a blank.
+std::string Shown(HWND dialog, int id)
 {
-    Search* s = (Search*)param;
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    if (pid != s->pid)
-        return TRUE;
-    char text[256] = "";
-    GetClassNameA(window, text, sizeof text);
-    if (s->className && strcmp(text, s->className) != 0)
-        return TRUE;
-    GetWindowTextA(window, text, sizeof text);
-    if (s->title && strcmp(text, s->title) != 0)
-        return TRUE;
-    s->found = window;
-    return FALSE;
-}
-
-HWND FindWindowOf(DWORD pid, const char* className, const char* title)
-{
-    Search s = {pid, className, title, 0};
-    EnumWindows(Match, (LPARAM)&s);
-    return s.found;
-}
-
-struct WindowWait {
-    DWORD pid;
-    const char* className;
-    const char* title;
-    HWND found;
-};
-
-bool WindowAppeared(void* p)
-{
-    WindowWait* w = (WindowWait*)p;
-    w->found = FindWindowOf(w->pid, w->className, w->title);
-    return w->found && IsWindowVisible(w->found);
-}
-
-HWND WaitForWindow(DWORD pid, const char* className, const char* title, DWORD timeoutMs = 30000)
-{
-    WindowWait w = {pid, className, title, 0};
-    return WaitFor(WindowAppeared, &w, timeoutMs) ? w.found : 0;
-}
-
-void Text(HWND window, char* out, int size)
-{
-    out[0] = 0;
-    DWORD_PTR copied = 0;
-    SendMessageTimeoutA(window, WM_GETTEXT, size, (LPARAM)out, SMTO_ABORTIFHUNG, 10000, &copied);
-}
-
-void ItemText(HWND dialog, int id, char* out, int size)
-{
-    Text(GetDlgItem(dialog, id), out, size);
-    // The money texts end in a blank.
-    size_t n = strlen(out);
-    while (n && out[n - 1] == ' ')
-        out[--n] = 0;
-}
-
-void SetItemText(HWND dialog, int id, const char* text)
-{
-    DWORD_PTR result;
-    SendMessageTimeoutA(GetDlgItem(dialog, id), WM_SETTEXT, 0, (LPARAM)text, SMTO_ABORTIFHUNG,
-                        10000, &result);
-}
-
-bool Idle(HWND window)
-{
-    DWORD_PTR result;
-    return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result) != 0;
-}
-
-bool IsForeground(void* window)
-{
-    if (GetForegroundWindow() == (HWND)window)
-        return true;
-    SetForegroundWindow((HWND)window);
-    return false;
-}
-
-bool BringToFront(HWND window)
-{
-    return WaitFor(IsForeground, window, 10000) && Idle(window);
-}
-
-void Key(WORD key, bool up)
-{
-    INPUT in = {};
-    in.type = INPUT_KEYBOARD;
-    in.ki.wVk = key;
-    in.ki.wScan = (WORD)MapVirtualKeyA(key, MAPVK_VK_TO_VSC);
-    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    SendInput(1, &in, sizeof in);
-}
-
-bool FileExists(void* path)
-{
-    return GetFileAttributesA((const char*)path) != INVALID_FILE_ATTRIBUTES;
+    std::string text = e2e::ControlText(dialog, id);
+    text.erase(text.find_last_not_of(' ') + 1);
+    return text;
 }
 
 // Asks the run command for a screenshot of the window and waits for it.
 void Screenshot(const char* name, HWND window)
 {
-    Idle(window);
+    typist::WaitIdle(window);
     Sleep(700);   // let the last paint reach the screen
     RECT r;
     GetWindowRect(window, &r);
-    char path[MAX_PATH], done[MAX_PATH];
-    snprintf(path, sizeof path, "%s\\%s.want", g_sync, name);
-    snprintf(done, sizeof done, "%s\\%s.done", g_sync, name);
-    DeleteFileA(done);
-    FILE* f = fopen(path, "w");
-    if (!f)
+    std::string want = g_sync + "\\" + name + ".want";
+    std::string done = g_sync + "\\" + name + ".done";
+    DeleteFileA(done.c_str());
+    char rect[64];
+    snprintf(rect, sizeof rect, "%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
+    if (!testfiles::WriteText(want, rect))
         return;
-    fprintf(f, "%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
-    fclose(f);
-    if (!WaitFor(FileExists, done, 30000))
+    if (!e2e::WaitUntil([&] { return testfiles::Exists(done); }, 30000))
         Report("(no screenshot of %s was taken)", name);
-}
-
-void SetSetting(HKEY key, const char* name, const char* text)
-{
-    RegSetValueExA(key, name, 0, REG_SZ, (const BYTE*)text, (DWORD)strlen(text) + 1);
 }
 
 // Demo rates: a fixed fee and a price per word.
 void PrepareSettings()
 {
-    RegDeleteTreeA(HKEY_LOCAL_MACHINE, kSettingsKey);
-    HKEY key;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Corvane\\Quilltally\\Settings", 0, 0, 0,
-                        KEY_SET_VALUE, 0, &key, 0) != ERROR_SUCCESS)
-        return;
-    SetSetting(key, "FixedCostAmount", "5.00");
-    SetSetting(key, "CostPerCharacter", "0.00");
-    SetSetting(key, "CostPerWord", "0.02");
-    SetSetting(key, "CharacterPerLine", "80");
-    SetSetting(key, "CostPerLine", "0.10");
-    RegCloseKey(key);
+    e2e::ResetState();
+    e2e::WriteSettingText("FixedCostAmount", "5.00");
+    e2e::WriteSettingText("CostPerCharacter", "0.00");
+    e2e::WriteSettingText("CostPerWord", "0.02");
+    e2e::WriteSettingText("CharacterPerLine", "80");
+    e2e::WriteSettingText("CostPerLine", "0.10");
 }
 
 // A demo must not leave Quilltally to start at the next Wine session.
 void RemoveRunAtLogon()
 {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
-        RegDeleteValueA(key, "QuilltallyRun");
-        RegCloseKey(key);
-    }
-}
-
-bool Start(const char* commandLine, PROCESS_INFORMATION* process)
-{
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    char command[MAX_PATH + 16];
-    snprintf(command, sizeof command, "%s", commandLine);
-    return CreateProcessA(0, command, 0, 0, FALSE, 0, 0, 0, &startup, process) != 0;
-}
-
-struct Expect {
-    HWND dialog;
-    int id;
-    const char* text;
-};
-
-bool TextIs(void* p)
-{
-    Expect* e = (Expect*)p;
-    char text[64];
-    ItemText(e->dialog, e->id, text, sizeof text);
-    return strcmp(text, e->text) == 0;
-}
-
-bool HasText(void* window)
-{
-    char text[64];
-    Text((HWND)window, text, sizeof text);
-    return text[0] != 0;
-}
-
-struct OtherWindows {
-    DWORD pid;
-    HWND main;
-    bool seen;
-};
-
-BOOL CALLBACK NoteOtherWindow(HWND window, LPARAM param)
-{
-    OtherWindows* o = (OtherWindows*)param;
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    if (pid == o->pid && window != o->main && IsWindowVisible(window))
-        o->seen = true;
-    return TRUE;
+    testreg::DeleteValue(testreg::kRunKey, testreg::kRunValue);
 }
 
 // True once the splash (any window of the program besides its main one) is gone.
-bool SplashGone(void* p)
+bool SplashGone(const e2e::Process& app, HWND main)
 {
-    PROCESS_INFORMATION* app = (PROCESS_INFORMATION*)p;
-    OtherWindows other = {app->dwProcessId, FindWindowOf(app->dwProcessId, "#32770", "Quilltally"),
-                          false};
-    EnumWindows(NoteOtherWindow, (LPARAM)&other);
-    return !other.seen;
+    testwin::WindowQuery shown;
+    shown.processId = app.Id();
+    shown.visibleOnly = true;
+    for (HWND window : testwin::TopWindows(shown))
+        if (window != main)
+            return false;
+    return true;
 }
 
 // One started at logon, or left from an earlier run, would take the
@@ -281,12 +128,53 @@ bool SplashGone(void* p)
 void EndRunningQuilltally()
 {
     for (int i = 0; i < 50; i++) {
-        HWND running = FindWindowA("#32770", "Quilltally");
+        HWND running = e2e::FindDialog("Quilltally");
         if (!running)
             return;
-        PostMessageA(running, WM_COMMAND, 1003, 0);
+        e2e::PostCommand(running, kExitCommand);
         Sleep(200);
     }
+}
+
+// What the main dialog shows after the capture, and the job logged through
+// the "Add to CSV File" dialog; the exit status.
+int ShowAndLog(const e2e::Process& app, HWND main, const char* csvPath)
+{
+    std::string expected = std::to_string(CountCharacters(kSample));
+    if (!e2e::WaitUntil([&] { return Shown(main, 103) == expected; }, 20000))
+        Report("(Quilltally did not show the text of notepad in time)");
+
+    Report("Quilltally came to the front and shows:");
+    Report("  %6s characters x %s = %s", Shown(main, 103).c_str(), Shown(main, 104).c_str(),
+           Shown(main, 105).c_str());
+    Report("  %6s words      x %s = %s", Shown(main, 106).c_str(), Shown(main, 107).c_str(),
+           Shown(main, 108).c_str());
+    Report("  %6s lines      x %s = %s", Shown(main, 110).c_str(), Shown(main, 111).c_str(),
+           Shown(main, 112).c_str());
+    Report("  fixed cost per job   = %s", Shown(main, 102).c_str());
+    Report("  total cost ($)       = %s", Shown(main, 115).c_str());
+    Screenshot("main-dialog", main);
+
+    e2e::PostCommand(main, 114);
+    HWND csv = WaitForShownDialog(app.Id(), "Add to CSV File");
+    if (!csv) {
+        Report("(the \"Add to CSV File\" dialog did not open)");
+        return 1;
+    }
+    e2e::SetControlText(csv, 101, csvPath);
+    e2e::SetControlText(csv, 103, "Planning committee, 12 May");
+    Screenshot("add-to-csv", csv);
+    e2e::PostCommand(csv, IDOK);
+    if (HWND box = WaitForShownDialog(app.Id(), "Confirmation", 15000)) {
+        Report("Quilltally says: %s", e2e::ControlText(box, 0xFFFF).c_str());
+        e2e::PostCommand(box, IDOK);
+    }
+    testfiles::Bytes bytes = testfiles::ReadBytes(csvPath);
+    std::string line(bytes.begin(), bytes.end());
+    line.erase(line.find_first_of("\r\n") == std::string::npos ? line.size() : line.find_first_of("\r\n"));
+    Report("The CSV file %s now holds:", csvPath);
+    Report("  %s", line.c_str());
+    return line.empty() ? 1 : 0;
 }
 
 int Run(const char* csvPath)
@@ -296,113 +184,38 @@ int Run(const char* csvPath)
     PrepareSettings();
     DeleteFileA(csvPath);
 
-    PROCESS_INFORMATION notepad = {}, app = {};
-    if (!Start("notepad.exe", &notepad)) {
-        Report("notepad could not be started");
-        return 1;
-    }
-    WaitForInputIdle(notepad.hProcess, 30000);
-    HWND editor = WaitForWindow(notepad.dwProcessId, "Notepad", nullptr);
-    HWND edit = editor ? FindWindowExA(editor, 0, "Edit", 0) : 0;
-    if (!edit) {
+    typist::Editor notepad;
+    if (!notepad.StartNotepad()) {
         Report("notepad did not open");
-        TerminateProcess(notepad.hProcess, 0);
         return 1;
     }
-    SendMessageA(edit, WM_SETTEXT, 0, (LPARAM)kSample);
+    notepad.SetText(kSample);
     Report("Notepad holds a sample transcript of %d characters.", CountCharacters(kSample));
 
-    // qtally.exe is beside this program.
-    char folder[MAX_PATH];
-    GetModuleFileNameA(0, folder, sizeof folder);
-    if (char* slash = strrchr(folder, '\\'))
-        *slash = 0;
-    char command[MAX_PATH + 16];
-    snprintf(command, sizeof command, "\"%s\\qtally.exe\"", folder);
-    int status = 1;
-    if (!Start(command, &app)) {
+    e2e::Process app;
+    if (!app.Start(e2e::QtallyPath())) {
         Report("qtally.exe could not be started");
-        TerminateProcess(notepad.hProcess, 0);
         return 1;
     }
-    HWND main = WaitForWindow(app.dwProcessId, "#32770", "Quilltally");
-    char keyName[64] = "";
+    HWND main = WaitForShownDialog(app.Id(), "Quilltally");
+    std::string keyName;
     if (main) {
         // The key name is shown last at start-up.
-        WaitFor(HasText, GetDlgItem(main, 120), 30000);
-        ItemText(main, 120, keyName, sizeof keyName);
-        WaitFor(SplashGone, &app, 15000);
+        e2e::WaitForStartUp(main);
+        keyName = e2e::ControlText(main, 120);
+        e2e::WaitUntil([&] { return SplashGone(app, main); }, 15000);
     }
 
-    if (main && BringToFront(editor) && Idle(edit)) {
-        Report("Pressing %s in notepad...", keyName);
-        Key(VK_SHIFT, false);
-        Key(VK_F8, false);
-        Key(VK_F8, true);
-        Key(VK_SHIFT, true);
-        char expected[16];
-        snprintf(expected, sizeof expected, "%d", CountCharacters(kSample));
-        Expect captured = {main, 103, expected};
-        if (!WaitFor(TextIs, &captured, 20000))
-            Report("(Quilltally did not show the text of notepad in time)");
-
-        char characters[64], words[64], lines[64], fixed[64], charCost[64], wordCost[64],
-            lineCost[64], total[64], perChar[64], perWord[64], perLine[64];
-        ItemText(main, 103, characters, sizeof characters);
-        ItemText(main, 106, words, sizeof words);
-        ItemText(main, 110, lines, sizeof lines);
-        ItemText(main, 102, fixed, sizeof fixed);
-        ItemText(main, 104, perChar, sizeof perChar);
-        ItemText(main, 105, charCost, sizeof charCost);
-        ItemText(main, 107, perWord, sizeof perWord);
-        ItemText(main, 108, wordCost, sizeof wordCost);
-        ItemText(main, 111, perLine, sizeof perLine);
-        ItemText(main, 112, lineCost, sizeof lineCost);
-        ItemText(main, 115, total, sizeof total);
-        Report("Quilltally came to the front and shows:");
-        Report("  %6s characters x %s = %s", characters, perChar, charCost);
-        Report("  %6s words      x %s = %s", words, perWord, wordCost);
-        Report("  %6s lines      x %s = %s", lines, perLine, lineCost);
-        Report("  fixed cost per job   = %s", fixed);
-        Report("  total cost ($)       = %s", total);
-        Screenshot("main-dialog", main);
-
-        PostMessageA(main, WM_COMMAND, 114, 0);
-        HWND csv = WaitForWindow(app.dwProcessId, "#32770", "Add to CSV File");
-        if (csv) {
-            SetItemText(csv, 101, csvPath);
-            SetItemText(csv, 103, "Planning committee, 12 May");
-            Screenshot("add-to-csv", csv);
-            PostMessageA(csv, WM_COMMAND, IDOK, 0);
-            HWND box = WaitForWindow(app.dwProcessId, "#32770", "Confirmation", 15000);
-            if (box) {
-                char text[256];
-                Text(GetDlgItem(box, 0xFFFF), text, sizeof text);
-                Report("Quilltally says: %s", text);
-                PostMessageA(box, WM_COMMAND, IDOK, 0);
-            }
-            char line[1024] = "";
-            if (FILE* f = fopen(csvPath, "rb")) {
-                size_t n = fread(line, 1, sizeof line - 1, f);
-                line[n] = 0;
-                fclose(f);
-            }
-            line[strcspn(line, "\r\n")] = 0;
-            Report("The CSV file %s now holds:", csvPath);
-            Report("  %s", line);
-            status = line[0] ? 0 : 1;
-        } else {
-            Report("(the \"Add to CSV File\" dialog did not open)");
-        }
+    int status = 1;
+    if (main && typist::BringToFront(notepad.Window()) && typist::WaitIdle(notepad.Edit())) {
+        Report("Pressing %s in notepad...", keyName.c_str());
+        typist::PressKey({VK_SHIFT}, VK_F8);
+        status = ShowAndLog(app, main, csvPath);
     } else {
         Report("(Quilltally or notepad did not come up)");
     }
 
-    if (main)
-        PostMessageA(main, WM_COMMAND, 1003, 0);
-    if (WaitForSingleObject(app.hProcess, 15000) != WAIT_OBJECT_0)
-        TerminateProcess(app.hProcess, 1);
-    TerminateProcess(notepad.hProcess, 0);
+    app.Exit();
     RemoveRunAtLogon();
     return status;
 }
@@ -415,10 +228,8 @@ int main(int argc, char** argv)
         fprintf(stderr, "usage: qtdemo <csv file> <handshake folder>\n");
         return 2;
     }
-    snprintf(g_sync, sizeof g_sync, "%s", argv[2]);
-    char reportPath[MAX_PATH];
-    snprintf(reportPath, sizeof reportPath, "%s\\report.txt", g_sync);
-    g_report = fopen(reportPath, "w");
+    g_sync = argv[2];
+    g_report = fopen((g_sync + "\\report.txt").c_str(), "w");
     if (!g_report)
         g_report = stdout;
     int status = Run(argv[1]);

@@ -49,6 +49,14 @@ std::string TempPath(const std::string& name)
     return temp + name;
 }
 
+std::string FreshTempFolder(const std::string& name)
+{
+    std::string folder = TempPath(name);
+    DeleteTree(folder);
+    CreateDirectoryA(folder.c_str(), 0);
+    return folder;
+}
+
 bool Exists(const std::string& path)
 {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;

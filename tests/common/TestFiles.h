@@ -31,6 +31,9 @@ inline bool WriteText(const std::string& path, const std::string& text)
 // A path in the temporary folder.
 std::string TempPath(const std::string& name);
 
+// A folder of this name in the temporary folder, made anew and empty.
+std::string FreshTempFolder(const std::string& name);
+
 bool Exists(const std::string& path);
 // Removes the folder with everything below it.
 void DeleteTree(const std::string& folder);

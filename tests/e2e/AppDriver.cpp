@@ -5,82 +5,19 @@
 
 namespace e2e {
 
-const char kSettingsKey[] = "Software\\Corvane\\Quilltally\\Settings";
-const char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
-const char kRunValue[] = "QuilltallyRun";
-
 namespace {
 
-const char kProductKey[] = "Software\\Corvane\\Quilltally";
 const WORD kExitCommand = 1003;
 const DWORD kSendTimeoutMs = 10000;
 
-bool IsDialogClass(HWND window)
+testwin::WindowQuery DialogQuery(const char* title, DWORD processId)
 {
-    char name[64] = "";
-    GetClassNameA(window, name, sizeof name);
-    return strcmp(name, "#32770") == 0;
+    testwin::WindowQuery query;
+    query.processId = processId;
+    query.className = "#32770";
+    query.title = title;
+    return query;
 }
-
-struct DialogSearch {
-    const char* title;
-    DWORD processId;
-    HWND found;
-    int count;
-};
-
-BOOL CALLBACK MatchDialog(HWND window, LPARAM param)
-{
-    DialogSearch* search = reinterpret_cast<DialogSearch*>(param);
-    if (!IsDialogClass(window))
-        return TRUE;
-    char title[256] = "";
-    GetWindowTextA(window, title, sizeof title);
-    if (strcmp(title, search->title) != 0)
-        return TRUE;
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    if (search->processId && pid != search->processId)
-        return TRUE;
-    if (!search->found)
-        search->found = window;
-    ++search->count;
-    return TRUE;
-}
-
-DialogSearch SearchDialogs(const char* title, DWORD processId)
-{
-    DialogSearch search = {title, processId, 0, 0};
-    EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&search));
-    return search;
-}
-
-// Owner of the clipboard data this process puts there.
-// The clipboard is opened with a window of its own, destroyed when it is
-// closed again: an owner left behind on a thread that serves no messages
-// makes Wine's clipboard wait for it whenever another program copies, long
-// enough for a hot key capture to miss its text.
-class ClipboardSession {
-public:
-    ClipboardSession()
-        : owner_(CreateWindowExA(0, "STATIC", "e2e clipboard", 0, 0, 0, 0, 0, HWND_MESSAGE, 0,
-                                 GetModuleHandleA(0), 0))
-    {
-        // Another program may hold the clipboard for a moment.
-        open_ = WaitUntil([this] { return OpenClipboard(owner_) != 0; }, 5000);
-    }
-    ~ClipboardSession()
-    {
-        if (open_)
-            CloseClipboard();
-        DestroyWindow(owner_);
-    }
-    bool Open() const { return open_; }
-
-private:
-    HWND owner_;
-    bool open_;
-};
 
 INT_PTR CALLBACK PlainDialogProc(HWND, UINT, WPARAM, LPARAM)
 {
@@ -188,7 +125,7 @@ void Process::Terminate()
 
 HWND FindDialog(const char* title, DWORD processId)
 {
-    return SearchDialogs(title, processId).found;
+    return testwin::FindTopWindow(DialogQuery(title, processId));
 }
 
 HWND WaitForDialog(const char* title, DWORD processId, DWORD timeoutMs)
@@ -200,17 +137,7 @@ HWND WaitForDialog(const char* title, DWORD processId, DWORD timeoutMs)
 
 int CountDialogs(const char* title)
 {
-    return SearchDialogs(title, 0).count;
-}
-
-std::string WindowText(HWND window)
-{
-    char text[4096] = "";
-    DWORD_PTR copied = 0;
-    if (!SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
-                             SMTO_ABORTIFHUNG, kSendTimeoutMs, &copied))
-        return "";
-    return std::string(text, copied < sizeof text ? copied : sizeof text - 1);
+    return static_cast<int>(testwin::TopWindows(DialogQuery(title, 0)).size());
 }
 
 std::string ControlText(HWND dialog, int id)
@@ -231,21 +158,11 @@ void SetControlText(HWND dialog, int id, const std::string& text)
                         SMTO_ABORTIFHUNG, kSendTimeoutMs, &result);
 }
 
-namespace {
-BOOL CALLBACK CollectStatic(HWND child, LPARAM param)
-{
-    char name[64] = "";
-    GetClassNameA(child, name, sizeof name);
-    if (lstrcmpiA(name, "Static") == 0)
-        reinterpret_cast<std::vector<std::string>*>(param)->push_back(WindowText(child));
-    return TRUE;
-}
-} // namespace
-
 std::vector<std::string> StaticTexts(HWND window)
 {
     std::vector<std::string> texts;
-    EnumChildWindows(window, CollectStatic, reinterpret_cast<LPARAM>(&texts));
+    for (HWND child : testwin::ChildWindows(window, "Static"))
+        texts.push_back(WindowText(child));
     return texts;
 }
 
@@ -306,93 +223,26 @@ RECT DialogUnitsToPixels(RECT units, const char* face, WORD points)
     return pixels;
 }
 
-// ---- Clipboard
-
-bool SetClipboardText(const std::string& text)
-{
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
-    if (!memory)
-        return false;
-    memcpy(GlobalLock(memory), text.c_str(), text.size() + 1);
-    GlobalUnlock(memory);
-    ClipboardSession clipboard;
-    if (!clipboard.Open()) {
-        GlobalFree(memory);
-        return false;
-    }
-    EmptyClipboard();
-    bool ok = SetClipboardData(CF_TEXT, memory) != 0;
-    if (!ok)
-        GlobalFree(memory);
-    return ok;
-}
-
-bool EmptyTheClipboard()
-{
-    ClipboardSession clipboard;
-    return clipboard.Open() && EmptyClipboard() != 0;
-}
-
-bool ClipboardText(std::string* text)
-{
-    text->clear();
-    ClipboardSession clipboard;
-    if (!clipboard.Open())
-        return false;
-    bool found = false;
-    if (HANDLE data = GetClipboardData(CF_TEXT)) {
-        if (const char* p = static_cast<const char*>(GlobalLock(data))) {
-            *text = p;
-            found = true;
-            GlobalUnlock(data);
-        }
-    }
-    return found;
-}
-
 // ---- Registry
 
 void WriteSettingText(const char* name, const std::string& text)
 {
-    HKEY key;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, 0, 0, KEY_SET_VALUE, 0, &key, 0) != ERROR_SUCCESS)
-        return;
-    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                   static_cast<DWORD>(text.size() + 1));
-    RegCloseKey(key);
+    testreg::WriteText(kSettingsKey, name, text);
 }
 
-bool ReadRegistryText(const char* keyName, const char* value, std::string* text)
+bool ReadRegistryText(const char* key, const char* value, std::string* text)
 {
-    text->clear();
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyName, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-        return false;
-    DWORD size = 0;
-    bool found = RegQueryValueExA(key, value, 0, 0, 0, &size) == ERROR_SUCCESS;
-    if (found) {
-        std::string data(size + 1, '\0');
-        found = RegQueryValueExA(key, value, 0, 0, reinterpret_cast<BYTE*>(&data[0]), &size) == ERROR_SUCCESS;
-        if (found)
-            *text = data.c_str();
-    }
-    RegCloseKey(key);
-    return found;
+    return testreg::ReadText(key, value, text);
 }
 
 bool ReadSettingText(const char* name, std::string* text)
 {
-    return ReadRegistryText(kSettingsKey, name, text);
+    return testreg::ReadText(kSettingsKey, name, text);
 }
 
 void ResetState()
 {
-    RegDeleteTreeA(HKEY_LOCAL_MACHINE, kProductKey);
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
-        RegDeleteValueA(key, kRunValue);
-        RegCloseKey(key);
-    }
+    testreg::ResetProductState();
 }
 
 } // namespace e2e

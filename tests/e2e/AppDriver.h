@@ -1,6 +1,6 @@
 // Drives the real qtally.exe from the outside, the way UI automation does:
 // starts it, finds its windows, reads and sets control texts, posts commands,
-// uses the clipboard and the registry, and makes sure it has ended.
+// sets up the registry, and makes sure it has ended.
 //
 // Typical use in a test:
 //
@@ -9,7 +9,7 @@
 //   ASSERT_TRUE(app.Start(e2e::QtallyPath()));
 //   HWND main = app.WaitForMainWindow();
 //   ASSERT_TRUE(e2e::WaitForStartUp(main));     // hot key registered from here on
-//   e2e::SetClipboardText("Hello, world!");
+//   testclip::SetText("Hello, world!");      // tests/common/TestClipboard.h
 //   e2e::PostCommand(main, 113);                 // "Update Text"
 //   EXPECT_TRUE(e2e::WaitForControlText(main, 103, "13"));
 //   EXPECT_TRUE(app.Exit());                     // WM_COMMAND 1003, then wait
@@ -21,6 +21,9 @@
 #define QT_TESTS_E2E_APPDRIVER_H
 
 #include <windows.h>
+
+#include "tests/common/TestRegistry.h"
+#include "tests/common/TestWindows.h"
 
 #include <functional>
 #include <string>
@@ -74,7 +77,7 @@ int CountDialogs(const char* title);
 
 // Texts are moved with WM_GETTEXT/WM_SETTEXT, which the system carries across
 // processes; a text set this way reports its change like typing does.
-std::string WindowText(HWND window);
+using testwin::WindowText;
 std::string ControlText(HWND dialog, int id);
 bool WaitForControlText(HWND dialog, int id, const std::string& text, DWORD timeoutMs = 15000);
 void SetControlText(HWND dialog, int id, const std::string& text);
@@ -98,24 +101,17 @@ RECT ControlRect(HWND dialog, int id);
 // the same font in this process (left, top, right, bottom, as MapDialogRect).
 RECT DialogUnitsToPixels(RECT units, const char* face = "MS Sans Serif", WORD points = 8);
 
-// ---- Clipboard (plain single-byte text)
-bool SetClipboardText(const std::string& text);
-bool EmptyTheClipboard();
-// The clipboard's text; false when it holds none.
-bool ClipboardText(std::string* text);
-
 // ---- Registry (HKEY_LOCAL_MACHINE, the program's own view)
-extern const char kSettingsKey[];   // "Software\Corvane\Quilltally\Settings"
-extern const char kRunKey[];        // "SOFTWARE\Microsoft\Windows\CurrentVersion\Run"
-extern const char kRunValue[];      // "QuilltallyRun"
+// (tests/common/TestRegistry.h has the plain reads and writes)
+using testreg::kRunKey;
+using testreg::kRunValue;
+using testreg::kSettingsKey;
 
 void WriteSettingText(const char* name, const std::string& text);
 // False when the value is missing.
 bool ReadRegistryText(const char* key, const char* value, std::string* text);
 bool ReadSettingText(const char* name, std::string* text);
-// Deletes HKLM\Software\Corvane\Quilltally and the run-at-logon value. Call it
-// before and after a test: a run-at-logon value left in the prefix would start
-// the program at the next Wine session.
+// testreg::ResetProductState: no settings, no run-at-logon value.
 void ResetState();
 
 } // namespace e2e

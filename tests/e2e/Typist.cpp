@@ -1,5 +1,7 @@
 #include "tests/e2e/Typist.h"
 
+#include "tests/common/TestFiles.h"
+#include "tests/common/TestWindows.h"
 #include "tests/e2e/AppDriver.h"
 
 #include <stdio.h>
@@ -10,42 +12,6 @@
 namespace typist {
 
 namespace {
-
-struct WindowSearch {
-    DWORD processId;
-    const char* className;
-    const char* title;
-    HWND owner;
-    HWND found;
-};
-
-BOOL CALLBACK MatchWindow(HWND window, LPARAM param)
-{
-    WindowSearch* s = reinterpret_cast<WindowSearch*>(param);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    if (s->processId && pid != s->processId)
-        return TRUE;
-    char text[256] = "";
-    if (s->className) {
-        GetClassNameA(window, text, sizeof text);
-        if (lstrcmpiA(text, s->className) != 0)
-            return TRUE;
-    }
-    if (s->title && e2e::WindowText(window) != s->title)
-        return TRUE;
-    if (s->owner && GetWindow(window, GW_OWNER) != s->owner)
-        return TRUE;
-    s->found = window;
-    return FALSE;
-}
-
-HWND FindTopLevel(DWORD processId, const char* className, const char* title, HWND owner)
-{
-    WindowSearch s = {processId, className, title, owner, 0};
-    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&s));
-    return s.found;
-}
 
 INPUT KeyInput(WORD key, bool up)
 {
@@ -86,7 +52,10 @@ bool Editor::Start(const std::string& commandLine, const char* frameClass, const
         return false;
     WaitForInputIdle(info_.hProcess, 15000);
     e2e::WaitUntil([&] {
-        window_ = FindTopLevel(info_.dwProcessId, frameClass, nullptr, 0);
+        testwin::WindowQuery frame;
+        frame.processId = info_.dwProcessId;
+        frame.className = frameClass;
+        window_ = testwin::FindTopWindow(frame);
         return window_ && IsWindowVisible(window_);
     });
     edit_ = window_ ? FindWindowExA(window_, 0, textClass, 0) : 0;
@@ -208,27 +177,6 @@ DWORD WINAPI InjectedKeyCounter::Thread(void* param)
     return 0;
 }
 
-bool PutOnClipboard(const std::string& text)
-{
-    HWND owner = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, 0, 0, 0);
-    bool opened = e2e::WaitUntil([&] { return OpenClipboard(owner) != 0; }, 5000);
-    bool ok = false;
-    if (opened) {
-        EmptyClipboard();
-        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
-        if (memory) {
-            memcpy(GlobalLock(memory), text.c_str(), text.size() + 1);
-            GlobalUnlock(memory);
-            ok = SetClipboardData(CF_TEXT, memory) != 0;
-            if (!ok)
-                GlobalFree(memory);
-        }
-        CloseClipboard();
-    }
-    DestroyWindow(owner);
-    return ok;
-}
-
 bool BringToFront(HWND window)
 {
     return e2e::WaitUntil([&] {
@@ -307,54 +255,22 @@ std::string TodayText(int order)
 
 TempFolder::TempFolder()
 {
-    char temp[MAX_PATH] = "";
-    GetTempPathA(sizeof temp, temp);
     static int serial = 0;
-    path_ = std::string(temp) + "qt-e2e-" + std::to_string(GetCurrentProcessId()) + "-" +
-            std::to_string(++serial);
-    CreateDirectoryA(path_.c_str(), nullptr);
+    path_ = testfiles::FreshTempFolder("qt-e2e-" + std::to_string(GetCurrentProcessId()) + "-" +
+                                       std::to_string(++serial));
 }
 
 TempFolder::~TempFolder()
 {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((path_ + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                DeleteFileA((path_ + "\\" + found.cFileName).c_str());
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryA(path_.c_str());
-}
-
-std::string ReadFileBytes(const std::string& path)
-{
-    FILE* f = fopen(path.c_str(), "rb");
-    if (!f)
-        return "<missing>";
-    std::string bytes;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0)
-        bytes.append(buffer, n);
-    fclose(f);
-    return bytes;
-}
-
-bool WriteFileBytes(const std::string& path, const std::string& bytes)
-{
-    FILE* f = fopen(path.c_str(), "wb");
-    if (!f)
-        return false;
-    bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    return fclose(f) == 0 && ok;
+    testfiles::DeleteTree(path_);
 }
 
 HWND FindOwnedWindow(const char* title, HWND owner)
 {
-    return FindTopLevel(0, nullptr, title, owner);
+    testwin::WindowQuery query;
+    query.title = title;
+    query.owner = owner;
+    return testwin::FindTopWindow(query);
 }
 
 }

@@ -62,11 +62,6 @@ private:
     bool hooked_ = false;
 };
 
-// Puts the text on the clipboard and leaves it without an owner window: other
-// programs (Wine's notepad among them) ask the owner about the clipboard
-// and would wait for this test, which does not serve messages while it waits.
-bool PutOnClipboard(const std::string& text);
-
 // Makes window the foreground window and waits until the system says so.
 bool BringToFront(HWND window);
 // Waits until the window's thread has handled everything sent before.
@@ -107,9 +102,6 @@ public:
 private:
     std::string path_;
 };
-
-std::string ReadFileBytes(const std::string& path);   // "<missing>" when it cannot be read
-bool WriteFileBytes(const std::string& path, const std::string& bytes);
 
 // A top-level window with this title owned by owner.
 HWND FindOwnedWindow(const char* title, HWND owner);

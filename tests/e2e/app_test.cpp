@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "resources/resource.h"
+#include "tests/common/TestClipboard.h"
 #include "tests/e2e/AppDriver.h"
 
 namespace {
@@ -20,7 +21,7 @@ protected:
     void SetUp() override
     {
         e2e::ResetState();
-        e2e::EmptyTheClipboard();
+        testclip::Empty();
     }
     void TearDown() override { e2e::ResetState(); }
 
@@ -37,7 +38,7 @@ protected:
     // Puts the text on the clipboard and presses "Update Text".
     void Capture(HWND main, const std::string& text, const std::string& expectedCharacters)
     {
-        ASSERT_TRUE(e2e::SetClipboardText(text));
+        ASSERT_TRUE(testclip::SetText(text));
         e2e::PostCommand(main, IDC_UPDATETEXT);
         ASSERT_TRUE(WaitForControlText(main, IDC_CHARACTERS, expectedCharacters));
     }
@@ -62,7 +63,7 @@ TEST_F(AppTest, FirstRunPricesTheClipboardAtStartWithTheDefaultRates)
     std::string text;
     for (int i = 0; i < 1000; ++i)
         text += "w ";   // 2000 characters, 1000 words, 25 full lines of 80
-    ASSERT_TRUE(e2e::SetClipboardText(text));
+    ASSERT_TRUE(testclip::SetText(text));
     e2e::Process app;
     HWND main = Start(app);
     ASSERT_TRUE(main);
@@ -127,7 +128,7 @@ TEST_F(AppTest, UpdateTextMeasuresTheClipboardAndThePriceFollowsEveryBox)
 
     // A clipboard without text empties the job: no lines of the older text stay.
     e2e::SetControlText(main, IDC_COSTPERLINE, "0.50");
-    ASSERT_TRUE(e2e::EmptyTheClipboard());
+    ASSERT_TRUE(testclip::Empty());
     e2e::PostCommand(main, IDC_UPDATETEXT);
     ASSERT_TRUE(WaitForControlText(main, IDC_CHARACTERS, "0"));
     EXPECT_EQ(ControlText(main, IDC_SUMMARY), "");
@@ -172,10 +173,7 @@ TEST_F(AppTest, CloseHidesWhileTheHotKeyIsOnAndEndsTheProgramWhenItIsOff)
     EXPECT_FALSE(e2e::IsEnabled(main, IDC_KEYNAME));
     EXPECT_TRUE(e2e::IsEnabled(main, IDC_HOTKEYON));
 
-    HKEY run;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, e2e::kRunKey, 0, 0, 0, KEY_SET_VALUE, 0, &run, 0), ERROR_SUCCESS);
-    RegSetValueExA(run, e2e::kRunValue, 0, REG_SZ, reinterpret_cast<const BYTE*>("old"), 4);
-    RegCloseKey(run);
+    ASSERT_TRUE(testreg::WriteText(e2e::kRunKey, e2e::kRunValue, "old"));
 
     PostMessageA(main, WM_SYSCOMMAND, SC_CLOSE, 0);
     DWORD code = 1;
@@ -244,7 +242,7 @@ TEST_F(AppTest, SecondStartBringsTheFirstForwardAndEnds)
     e2e::PostCommand(main, IDM_CLOSE);
     ASSERT_TRUE(e2e::WaitUntil([&] { return !IsWindowVisible(main); }));
 
-    ASSERT_TRUE(e2e::SetClipboardText("from the second start"));
+    ASSERT_TRUE(testclip::SetText("from the second start"));
     e2e::Process second;
     ASSERT_TRUE(second.Start(e2e::QtallyPath()));
     DWORD code = 1;

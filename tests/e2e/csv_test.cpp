@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "support/NumberText.h"
+#include "tests/common/TestClipboard.h"
+#include "tests/common/TestFiles.h"
 #include "tests/e2e/AppDriver.h"
 #include "tests/e2e/Typist.h"
 #include "wordcount/TextMeasures.h"
@@ -59,7 +61,7 @@ protected:
 
     bool Measure(const std::string& text)
     {
-        if (!typist::PutOnClipboard(text))
+        if (!testclip::SetText(text))
             return false;
         e2e::PostCommand(main, kUpdateText);
         return e2e::WaitForControlText(main, kCharacters,
@@ -139,7 +141,7 @@ TEST_F(CsvTest, TwoJobsGiveExactlyTwoLinesAndTheTitleBoxStartsEmptyEachTime)
     EXPECT_EQ(shownPath, path);
     EXPECT_EQ(shownTitle, "");
 
-    EXPECT_EQ(typist::ReadFileBytes(path), firstLine + secondLine);
+    EXPECT_EQ(testfiles::ReadText(path), firstLine + secondLine);
     std::string stored;
     EXPECT_TRUE(e2e::ReadSettingText("CSVFilePath", &stored));
     EXPECT_EQ(stored, path);
@@ -150,12 +152,12 @@ TEST_F(CsvTest, AnExistingFileGetsTheLineRightAfterItsLastByte)
     dateOrder.Set(0);
     const std::string path = folder.File("open-ended.csv");
     const std::string before = "01/02/03, \"typed by hand\", 1, 1, 1, 1.00";
-    ASSERT_TRUE(typist::WriteFileBytes(path, before));
+    ASSERT_TRUE(testfiles::WriteText(path, before));
     ASSERT_TRUE(Start(app));
     ASSERT_TRUE(Measure("Some words to log."));
     std::string line = ExpectedLine(typist::TodayText(0), "appended");
     ASSERT_TRUE(LogJob(path, "appended"));
-    EXPECT_EQ(typist::ReadFileBytes(path), before + line);
+    EXPECT_EQ(testfiles::ReadText(path), before + line);
 }
 
 TEST_F(CsvTest, TheDateFollowsEachDateOrder)
@@ -169,7 +171,7 @@ TEST_F(CsvTest, TheDateFollowsEachDateOrder)
         const std::string path = folder.File(("order" + std::to_string(order) + ".csv").c_str());
         std::string date = typist::TodayText(order);
         ASSERT_TRUE(LogJob(path, "dated"));
-        std::string line = typist::ReadFileBytes(path);
+        std::string line = testfiles::ReadText(path);
         EXPECT_EQ(line.substr(0, date.size() + 2), date + ", ") << line;
         EXPECT_TRUE(run.Exit());
     }
@@ -178,7 +180,7 @@ TEST_F(CsvTest, TheDateFollowsEachDateOrder)
 TEST_F(CsvTest, AFileHeldOpenByAnotherProgramKeepsItsBytesAndTheDialogStaysOpen)
 {
     const std::string path = folder.File("held.csv");
-    ASSERT_TRUE(typist::WriteFileBytes(path, "kept as it was\r\n"));
+    ASSERT_TRUE(testfiles::WriteText(path, "kept as it was\r\n"));
     HANDLE holder = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                 OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
@@ -202,13 +204,13 @@ TEST_F(CsvTest, AFileHeldOpenByAnotherProgramKeepsItsBytesAndTheDialogStaysOpen)
     std::string stored;
     EXPECT_FALSE(e2e::ReadSettingText("CSVFilePath", &stored)) << stored;
     CloseHandle(holder);
-    EXPECT_EQ(typist::ReadFileBytes(path), "kept as it was\r\n");
+    EXPECT_EQ(testfiles::ReadText(path), "kept as it was\r\n");
 
     // Once the other program lets go, OK in the same dialog logs the job.
     std::string line = ExpectedLine(typist::TodayText(GetProfileIntA("Intl", "iDate", 0)), "blocked");
     e2e::Click(dialog, IDOK);
     ASSERT_TRUE(Confirm(dialog));
-    EXPECT_EQ(typist::ReadFileBytes(path), "kept as it was\r\n" + line);
+    EXPECT_EQ(testfiles::ReadText(path), "kept as it was\r\n" + line);
 }
 
 }

@@ -9,6 +9,7 @@
 #include "tests/e2e/AppDriver.h"
 #include "tests/e2e/Typist.h"
 #include "tests/common/TestFiles.h"
+#include "tests/common/TestWindows.h"
 
 namespace {
 
@@ -16,48 +17,31 @@ const char kHelpClass[] = "MS_WINHELP";
 const char kHelpTitle[] = "Quilltally Help";
 const char kContentsText[] = "Quilltally counts the text you type in any program";
 
-// Top-level windows of one class, or of one process (any class but the
-// system's hidden ones) when cls is null.
+// Top-level windows of one class, or of one process when cls is null.
 std::vector<HWND> TopWindows(const char* cls, DWORD processId = 0)
 {
-    struct Search { const char* cls; DWORD pid; std::vector<HWND> found; } s = {cls, processId, {}};
-    EnumWindows([](HWND w, LPARAM p) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(p);
-        char name[64] = "";
-        GetClassNameA(w, name, sizeof name);
-        DWORD pid = 0;
-        GetWindowThreadProcessId(w, &pid);
-        if ((s->cls && !lstrcmpA(name, s->cls)) || (!s->cls && pid == s->pid))
-            s->found.push_back(w);
-        return TRUE;
-    }, reinterpret_cast<LPARAM>(&s));
-    return s.found;
+    testwin::WindowQuery query;
+    query.className = cls;
+    query.processId = cls ? 0 : processId;
+    return testwin::TopWindows(query);
 }
 
 // The shown help window captioned with the help file's title, 0 when none.
 HWND HelpWindow()
 {
-    for (HWND w : TopWindows(kHelpClass)) {
-        char title[512] = "";
-        GetWindowTextA(w, title, sizeof title);
-        if (IsWindowVisible(w) && !lstrcmpA(title, kHelpTitle))
-            return w;
-    }
-    return 0;
+    testwin::WindowQuery query;
+    query.className = kHelpClass;
+    query.title = kHelpTitle;
+    query.visibleOnly = true;
+    return testwin::FindTopWindow(query);
 }
 
 // Everything the help window shows: the texts of all its descendants.
 std::string ShownText(HWND help)
 {
     std::string all;
-    EnumChildWindows(help, [](HWND w, LPARAM p) -> BOOL {
-        char text[8192] = "";
-        DWORD_PTR got = 0;
-        if (SendMessageTimeoutA(w, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
-                                SMTO_ABORTIFHUNG, 5000, &got))
-            *reinterpret_cast<std::string*>(p) += std::string(text) + "\n";
-        return TRUE;
-    }, reinterpret_cast<LPARAM>(&all));
+    for (HWND w : testwin::ChildWindows(help))
+        all += testwin::WindowText(w) + "\n";
     return all;
 }
 
@@ -169,9 +153,8 @@ TEST_F(HelpTest, MissingHelpFileBringsNoMessageFromQuilltally)
         EXPECT_TRUE(e2e::WaitUntil([] { return !TopWindows(kHelpClass).empty(); }, 30000));
         Sleep(2000);
         for (HWND w : TopWindows(nullptr, app.Id())) {
-            char cls[64] = "";
-            GetClassNameA(w, cls, sizeof cls);
-            if (w != main && IsWindowVisible(w) && lstrcmpA(cls, "LSplashScreen"))
+            std::string cls = testwin::ClassName(w);
+            if (w != main && IsWindowVisible(w) && cls != "LSplashScreen")
                 ADD_FAILURE() << "Quilltally shows a window of class " << cls << ": " << e2e::WindowText(w);
         }
         CloseHelpViewers();

@@ -3,6 +3,7 @@
 
 #include "support/NumberText.h"
 #include "support/TextHelpers.h"
+#include "tests/common/TestClipboard.h"
 #include "tests/e2e/AppDriver.h"
 #include "tests/e2e/Typist.h"
 #include "wordcount/TextMeasures.h"
@@ -129,7 +130,7 @@ TEST_F(HotKeyTest, CaptureCopiesTheFocusedEditorsWholeTextAndPricesIt)
     e2e::WriteSettingText("CostPerLine", "0");
     Session s;
     ASSERT_TRUE(s.Start());
-    ASSERT_TRUE(typist::PutOnClipboard("on the clipboard before"));
+    ASSERT_TRUE(testclip::SetText("on the clipboard before"));
     ASSERT_TRUE(s.HideMain());
 
     ASSERT_TRUE(s.PressInEditor({VK_SHIFT}, VK_F8));
@@ -146,7 +147,7 @@ TEST_F(HotKeyTest, CaptureCopiesTheFocusedEditorsWholeTextAndPricesIt)
     EXPECT_EQ(GetForegroundWindow(), s.main);
     // Select-all and copy really went through notepad.
     std::string clipboard;
-    EXPECT_TRUE(e2e::ClipboardText(&clipboard));
+    EXPECT_TRUE(testclip::ReadText(&clipboard));
     EXPECT_EQ(clipboard, kNotepadText);
 }
 
@@ -169,7 +170,7 @@ TEST_F(HotKeyTest, WithoutSelectAndCopyTheClipboardIsMeasuredAsItIs)
         EXPECT_EQ(e2e::IsChecked(s.main, kAutoSelect), c.autoSelect);
         s.editor.Select(5, 12);
         const std::string copied = "two words";
-        ASSERT_TRUE(typist::PutOnClipboard(copied));
+        ASSERT_TRUE(testclip::SetText(copied));
         e2e::SetControlText(s.main, kCharacters, "");
 
         typist::InjectedKeyCounter selectAndCopy({'A', 'C'});
@@ -185,7 +186,7 @@ TEST_F(HotKeyTest, WithoutSelectAndCopyTheClipboardIsMeasuredAsItIs)
                                             std::to_string(CountCharacters(copied.c_str()))));
         EXPECT_EQ(e2e::ControlText(s.main, kWords), std::to_string(CountWords(copied.c_str())));
         std::string clipboard;
-        EXPECT_TRUE(e2e::ClipboardText(&clipboard));
+        EXPECT_TRUE(testclip::ReadText(&clipboard));
         EXPECT_EQ(clipboard, copied);
         DWORD start, end;
         s.editor.Selection(&start, &end);
@@ -226,7 +227,7 @@ TEST_F(HotKeyTest, ModifiersHeldForTheHotKeyNeverReachTheEditor)
         }
         const std::string before = s.editor.Text();
         EXPECT_EQ(before, text);
-        EXPECT_TRUE(typist::PutOnClipboard("on the clipboard before"));
+        EXPECT_TRUE(testclip::SetText("on the clipboard before"));
         EXPECT_TRUE(s.HideMain());
         typist::InjectedKeyCounter selectAndCopy({'A', 'C'});
         EXPECT_TRUE(selectAndCopy.Running());
@@ -237,7 +238,7 @@ TEST_F(HotKeyTest, ModifiersHeldForTheHotKeyNeverReachTheEditor)
         EXPECT_EQ(e2e::ControlText(s.main, kWords), std::to_string(CountWords(text.c_str())));
         EXPECT_EQ(s.editor.Text(), before);
         std::string clipboard;
-        EXPECT_TRUE(e2e::ClipboardText(&clipboard));
+        EXPECT_TRUE(testclip::ReadText(&clipboard));
         EXPECT_EQ(clipboard, text);
         EXPECT_TRUE(e2e::WaitUntil([] { return !AnyModifierDown(); }));
         EXPECT_NE(e2e::ControlText(s.main, kStatusLine), kNotCopiedNotice);
@@ -270,7 +271,7 @@ TEST_F(HotKeyTest, EditorsThatReadTheRealKeyboardGetRealKeys)
         e2e::ResetState();
         Session s;
         ASSERT_TRUE(s.Start([&](typist::Editor& e) { return e.StartTestEditor(c.mode); }));
-        ASSERT_TRUE(typist::PutOnClipboard("on the clipboard before"));
+        ASSERT_TRUE(testclip::SetText("on the clipboard before"));
         ASSERT_TRUE(s.HideMain());
         typist::InjectedKeyCounter selectAndCopy({'A', 'C'});
         ASSERT_TRUE(selectAndCopy.Running());
@@ -310,7 +311,7 @@ TEST_F(HotKeyTest, SlowSilentAndBusyEditors)
         e2e::ResetState();
         Session s;
         ASSERT_TRUE(s.Start([&](typist::Editor& e) { return e.StartTestEditor(c.mode); }));
-        ASSERT_TRUE(typist::PutOnClipboard(old));
+        ASSERT_TRUE(testclip::SetText(old));
         ASSERT_TRUE(s.HideMain());
         e2e::SetControlText(s.main, kCharacters, "");
 
@@ -320,7 +321,7 @@ TEST_F(HotKeyTest, SlowSilentAndBusyEditors)
         if (c.notice) {
             EXPECT_EQ(status, c.notice);
             // Read again once the user has copied: the notice goes.
-            ASSERT_TRUE(typist::PutOnClipboard("copied by hand"));
+            ASSERT_TRUE(testclip::SetText("copied by hand"));
             e2e::PostCommand(s.main, kUpdateText);
             EXPECT_TRUE(e2e::WaitForControlText(s.main, kCharacters, "14"));
             EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::ControlText(s.main, kStatusLine) != c.notice; }));
@@ -400,12 +401,8 @@ TEST_F(HotKeyTest, KeyNameShowsTheModifiersInTheirOrder)
 TEST_F(HotKeyTest, EnableHotKeyClearedLeavesTheKeyAloneAndRemovesRunAtLogon)
 {
     e2e::WriteSettingText("HotKeyOn", "0");
-    HKEY run;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, e2e::kRunKey, 0, 0, 0, KEY_SET_VALUE, 0, &run, 0),
-              ERROR_SUCCESS);
     const char old[] = "C:\\old\\qtally.exe /logon";
-    RegSetValueExA(run, e2e::kRunValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(old), sizeof old);
-    RegCloseKey(run);
+    ASSERT_TRUE(testreg::WriteText(e2e::kRunKey, e2e::kRunValue, old));
     Session s;
     ASSERT_TRUE(s.Start());
 

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "tests/common/TestWindows.h"
 #include "tests/e2e/AppDriver.h"
 #include "tests/e2e/Typist.h"
 
@@ -12,19 +13,10 @@ namespace {
 // The program's splash window, 0 while it has none.
 HWND SplashOf(DWORD processId)
 {
-    struct Search { DWORD pid; HWND found; } s = {processId, 0};
-    EnumWindows([](HWND w, LPARAM p) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(p);
-        char cls[64] = "";
-        DWORD pid = 0;
-        GetWindowThreadProcessId(w, &pid);
-        if (pid == s->pid && GetClassNameA(w, cls, sizeof cls) && !lstrcmpA(cls, "LSplashScreen")) {
-            s->found = w;
-            return FALSE;
-        }
-        return TRUE;
-    }, reinterpret_cast<LPARAM>(&s));
-    return s.found;
+    testwin::WindowQuery query;
+    query.processId = processId;
+    query.className = "LSplashScreen";
+    return testwin::FindTopWindow(query);
 }
 
 class SplashTest : public ::testing::Test {

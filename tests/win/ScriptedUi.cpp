@@ -43,24 +43,13 @@ void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
     }
 }
 
-struct Search {
-    const char* caption;
-    HWND owner;
-    HWND found;
-    int count;
-};
-
-BOOL CALLBACK Match(HWND window, LPARAM param)
+testwin::WindowQuery ThreadWindows(const char* caption, HWND owner)
 {
-    Search* s = (Search*)param;
-    if (WindowText(window) != s->caption)
-        return TRUE;
-    if (s->owner != (HWND)-1 && GetWindow(window, GW_OWNER) != s->owner)
-        return TRUE;
-    if (!s->found)
-        s->found = window;
-    s->count++;
-    return TRUE;
+    testwin::WindowQuery query;
+    query.threadId = GetCurrentThreadId();
+    query.title = caption;
+    query.owner = owner;
+    return query;
 }
 
 }
@@ -95,23 +84,12 @@ void SetModifiers(bool ctrl, bool alt, bool shift)
 
 HWND FindThreadWindow(const char* caption, HWND owner)
 {
-    Search s = {caption, owner, 0, 0};
-    EnumThreadWindows(GetCurrentThreadId(), Match, (LPARAM)&s);
-    return s.found;
+    return testwin::FindTopWindow(ThreadWindows(caption, owner));
 }
 
 int CountThreadWindows(const char* caption)
 {
-    Search s = {caption, (HWND)-1, 0, 0};
-    EnumThreadWindows(GetCurrentThreadId(), Match, (LPARAM)&s);
-    return s.count;
-}
-
-std::string WindowText(HWND window)
-{
-    char text[1024] = "";
-    GetWindowTextA(window, text, sizeof text);
-    return text;
+    return static_cast<int>(testwin::TopWindows(ThreadWindows(caption, testwin::kAnyOwner)).size());
 }
 
 std::string MessageBoxText(HWND box)

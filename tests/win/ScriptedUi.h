@@ -5,6 +5,9 @@
 #define QT_TESTS_SCRIPTEDUI_H
 
 #include <windows.h>
+
+#include "tests/common/TestWindows.h"
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -28,11 +31,11 @@ Outcome Play(std::vector<Step> steps, const std::function<void()>& body);
 void SetModifiers(bool ctrl, bool alt, bool shift);
 
 // A top-level window of this thread with this caption whose owner is owner
-// (any owner when owner is (HWND)-1); 0 when there is none.
-HWND FindThreadWindow(const char* caption, HWND owner = (HWND)-1);
+// (any owner when owner is testwin::kAnyOwner); 0 when there is none.
+HWND FindThreadWindow(const char* caption, HWND owner = testwin::kAnyOwner);
 int CountThreadWindows(const char* caption);
 
-std::string WindowText(HWND window);
+using testwin::WindowText;
 // The text of a message box (its static text control).
 std::string MessageBoxText(HWND box);
 

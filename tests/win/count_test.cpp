@@ -14,6 +14,7 @@
 #include "wordcount/CsvLog.h"
 #include "wordcount/Pricing.h"
 #include "wordcount/TextMeasures.h"
+#include "tests/common/TestRegistry.h"
 
 #ifndef QT_COUNT_FIXTURES
 #error QT_COUNT_FIXTURES names the folder of the generated test files
@@ -23,7 +24,7 @@ using namespace testfiles;
 
 namespace {
 
-const char kSettingsKey[] = "Software\\Corvane\\Quilltally\\Settings";
+using testreg::kSettingsKey;
 
 // The generated files, as Wine's Z: drive shows the build machine's folders.
 std::string Fixtures()
@@ -134,9 +135,7 @@ class CounterTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        folder_ = TempPath("qtally-count-test");
-        DeleteTree(folder_);
-        CreateDirectoryA(folder_.c_str(), nullptr);
+        folder_ = FreshTempFolder("qtally-count-test");
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, kSettingsKey);
     }
     void TearDown() override

@@ -50,22 +50,11 @@ std::string StoredPath()
     return path;
 }
 
-BOOL CALLBACK FindEdit(HWND window, LPARAM param)
-{
-    char cls[32];
-    GetClassNameA(window, cls, sizeof cls);
-    if (lstrcmpiA(cls, "Edit") != 0)
-        return TRUE;
-    *(HWND*)param = window;
-    return FALSE;
-}
-
 // The file name box of the save dialog.
 HWND FileNameEdit(HWND fileDialog)
 {
-    HWND edit = 0;
-    EnumChildWindows(fileDialog, FindEdit, (LPARAM)&edit);
-    return edit;
+    std::vector<HWND> edits = testwin::ChildWindows(fileDialog, "Edit");
+    return edits.empty() ? 0 : edits.front();
 }
 
 class CsvDialogTest : public ::testing::Test {

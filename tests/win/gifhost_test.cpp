@@ -10,6 +10,7 @@
 #include <string>
 
 #include "ui/GIFHost.h"
+#include "tests/common/TestRegistry.h"
 
 namespace {
 
@@ -177,11 +178,7 @@ TEST(Banner, MissingBrowserClassCase)
     ASSERT_TRUE(CopyFileA(self, child, FALSE));
 
     std::string keyName = std::string("Software\\Wine\\AppDefaults\\") + childName + "\\DllOverrides";
-    HKEY key;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, keyName.c_str(), 0, NULL, 0, KEY_SET_VALUE, NULL, &key, NULL),
-              ERROR_SUCCESS);
-    RegSetValueExA(key, "ieframe", 0, REG_SZ, reinterpret_cast<const BYTE*>(""), 1);
-    RegCloseKey(key);
+    ASSERT_TRUE(testreg::WriteText(keyName.c_str(), "ieframe", "", HKEY_CURRENT_USER));
 
     SetEnvironmentVariableA(kChildMarker, "1");
     std::string command = std::string("\"") + child + "\" --gtest_filter=NoBrowser.*";

@@ -6,6 +6,7 @@
 #include "ui/KeyDialogBox.h"
 #include "wordcount/ChangeKeyDialog.h"
 #include "ScriptedUi.h"
+#include "tests/common/TestRegistry.h"
 
 using uiscript::Play;
 using uiscript::SetModifiers;
@@ -17,13 +18,8 @@ const LPCSTR kChangeKey = MAKEINTRESOURCEA(IDD_CHANGEKEY);
 
 void DeleteHotKeySettings()
 {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Corvane\\Quilltally\\Settings", 0,
-                      KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
-        RegDeleteValueA(key, "HotKey");
-        RegDeleteValueA(key, "HotKeyModifier");
-        RegCloseKey(key);
-    }
+    testreg::DeleteValue(testreg::kSettingsKey, "HotKey");
+    testreg::DeleteValue(testreg::kSettingsKey, "HotKeyModifier");
 }
 
 class KeyDialogTest : public ::testing::Test {

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "support/Settings.h"
+#include "tests/common/TestRegistry.h"
 
 namespace {
 
@@ -13,22 +14,10 @@ const char kRoot[] = "Software\\Corvane";
 const char kSectionKey[] = "Software\\Corvane\\Quilltally\\StoreTest";
 const char kSection[] = "StoreTest";
 
-bool KeyExists(const char* key)
-{
-    HKEY h;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &h) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(h);
-    return true;
-}
-
 // Stores raw bytes the way another program might.
 void WriteRaw(const char* name, DWORD type, const void* data, DWORD size)
 {
-    HKEY h;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSectionKey, 0, 0, 0, KEY_ALL_ACCESS, 0, &h, 0), ERROR_SUCCESS);
-    RegSetValueExA(h, name, 0, type, static_cast<const BYTE*>(data), size);
-    RegCloseKey(h);
+    ASSERT_TRUE(testreg::WriteValue(kSectionKey, name, type, data, size));
 }
 
 std::string Read(const char* name, const char* defaultText = "<default>")
@@ -50,13 +39,13 @@ TEST_F(SettingsTest, ReadingANeverWrittenSectionGivesTheDefaultAndCreatesNothing
     EXPECT_EQ(Read("CostPerWord", "0.02"), "0.02");
     EXPECT_EQ(ReadSettingInt(kSection, "HotKey", 119), 119);
     EXPECT_TRUE(ReadSettingFlag(kSection, "HotKeyOn", true));
-    EXPECT_FALSE(KeyExists("Software\\Corvane"));
+    EXPECT_FALSE(testreg::KeyExists("Software\\Corvane"));
 }
 
 TEST_F(SettingsTest, WritingCreatesTheSectionAndEveryKeyAboveIt)
 {
     WriteSetting(kSection, "CostPerWord", "0.05");
-    EXPECT_TRUE(KeyExists(kSectionKey));
+    EXPECT_TRUE(testreg::KeyExists(kSectionKey));
     EXPECT_EQ(Read("CostPerWord"), "0.05");
     EXPECT_EQ(Read("Missing"), "<default>");
 

@@ -100,9 +100,7 @@ protected:
     void SetUp() override
     {
         g_hInstance = GetModuleHandleA(nullptr);
-        root_ = TempPath("qt_extract_test");
-        DeleteTree(root_);
-        CreateDirectoryA(root_.c_str(), 0);
+        root_ = FreshTempFolder("qt_extract_test");
         CreateDirectoryA((root_ + "\\in").c_str(), 0);
         CreateDirectoryA(Install().c_str(), 0);
     }

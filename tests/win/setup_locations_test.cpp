@@ -13,6 +13,7 @@
 #include "support/Settings.h"
 #include "ui/Dialog.h"
 #include "tests/common/TestFiles.h"
+#include "tests/common/TestRegistry.h"
 
 namespace {
 
@@ -48,24 +49,10 @@ public:
     {
         Write(type, (const BYTE*)bytes.data(), DWORD(bytes.size()));
     }
-    void Remove()
-    {
-        HKEY k;
-        if (RegOpenKeyExA(root_, key_, 0, KEY_SET_VALUE, &k) == ERROR_SUCCESS) {
-            RegDeleteValueA(k, name_);
-            RegCloseKey(k);
-        }
-    }
+    void Remove() { testreg::DeleteValue(key_, name_, root_); }
 
 private:
-    void Write(DWORD type, const BYTE* data, DWORD size)
-    {
-        HKEY k;
-        if (RegCreateKeyExA(root_, key_, 0, 0, 0, KEY_SET_VALUE, 0, &k, 0) == ERROR_SUCCESS) {
-            RegSetValueExA(k, name_, 0, type, data, size);
-            RegCloseKey(k);
-        }
-    }
+    void Write(DWORD type, const BYTE* data, DWORD size) { testreg::WriteValue(key_, name_, type, data, size, root_); }
     HKEY root_;
     const char* key_;
     const char* name_;
@@ -85,9 +72,7 @@ protected:
     void SetUp() override
     {
         g_hInstance = GetModuleHandleA(nullptr);
-        root_ = TempPath("qt_locations_test");
-        DeleteTree(root_);
-        CreateDirectoryA(root_.c_str(), 0);
+        root_ = FreshTempFolder("qt_locations_test");
     }
     void TearDown() override { DeleteTree(root_); }
     std::string root_;

@@ -6,66 +6,25 @@
 #include <vector>
 
 #include "resources/resource.h"
+#include "tests/common/TestClipboard.h"
+#include "tests/common/TestRegistry.h"
 #include "wordcount/WordCountDialog.h"
 
 namespace {
 
-const char kProductKey[] = "Software\\Corvane\\Quilltally";
-const char kSettingsKey[] = "Software\\Corvane\\Quilltally\\Settings";
-const char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
-
-void ResetRegistry()
-{
-    RegDeleteTreeA(HKEY_LOCAL_MACHINE, kProductKey);
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
-        RegDeleteValueA(key, "QuilltallyRun");
-        RegCloseKey(key);
-    }
-}
+using testreg::kRunKey;
+using testreg::kSettingsKey;
 
 std::string RegistryText(const char* key, const char* value)
 {
-    char text[512] = "";
-    DWORD size = sizeof text;
-    if (RegGetValueA(HKEY_LOCAL_MACHINE, key, value, RRF_RT_REG_SZ, 0, text, &size) != ERROR_SUCCESS)
-        return "<missing>";
-    return text;
-}
-
-void WriteRegistryText(const char* value, const char* text)
-{
-    HKEY key;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, 0, 0, KEY_SET_VALUE, 0, &key, 0), ERROR_SUCCESS);
-    RegSetValueExA(key, value, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), DWORD(strlen(text) + 1));
-    RegCloseKey(key);
-}
-
-bool SetClipboard(const char* text)
-{
-    size_t n = strlen(text) + 1;
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, n);
-    memcpy(GlobalLock(memory), text, n);
-    GlobalUnlock(memory);
-    if (!OpenClipboard(0))
-        return false;
-    EmptyClipboard();
-    bool ok = SetClipboardData(CF_TEXT, memory) != 0;
-    CloseClipboard();
-    return ok;
+    std::string text;
+    return testreg::ReadText(key, value, &text) ? text : "<missing>";
 }
 
 std::string Clipboard()
 {
-    std::string text = "<none>";
-    if (OpenClipboard(0)) {
-        if (HANDLE data = GetClipboardData(CF_TEXT)) {
-            text = static_cast<const char*>(GlobalLock(data));
-            GlobalUnlock(data);
-        }
-        CloseClipboard();
-    }
-    return text;
+    std::string text;
+    return testclip::ReadText(&text) ? text : "<none>";
 }
 
 class WordCountDialogTest : public ::testing::Test {
@@ -73,7 +32,7 @@ protected:
     void SetUp() override
     {
         g_hInstance = GetModuleHandleA(0);
-        ResetRegistry();
+        testreg::ResetProductState();
         hwnd = CreateDialogParamA(g_hInstance, MAKEINTRESOURCEA(IDD_WORDCOUNT), 0, LDialog::StaticDialogProc,
                                   reinterpret_cast<LPARAM>(&dialog));
         ASSERT_TRUE(hwnd);
@@ -83,7 +42,7 @@ protected:
     {
         if (IsWindow(hwnd))
             DestroyWindow(hwnd);
-        ResetRegistry();
+        testreg::ResetProductState();
     }
     std::string Text(int id)
     {
@@ -164,13 +123,13 @@ TEST_F(WordCountDialogTest, SettingsAreSavedOnceAtExitAndAtTheSessionsEnd)
         EXPECT_EQ(RegistryText(kSettingsKey, "CostPerWord"), "0.07");
         EXPECT_EQ(RegistryText(kSettingsKey, "CharacterPerLine"), "");
         EXPECT_EQ(RegistryText(kSettingsKey, "HotKeyOn"), "1");
-        EXPECT_EQ(RegistryText(kRunKey, "QuilltallyRun"), "\"" + std::string(program) + "\" /logon");
+        EXPECT_EQ(RegistryText(kRunKey, testreg::kRunValue), "\"" + std::string(program) + "\" /logon");
         // The window's destruction no longer reaches the object.
-        WriteRegistryText("CostPerWord", "later");
+        ASSERT_TRUE(testreg::WriteText(kSettingsKey, "CostPerWord", "later"));
         DestroyWindow(hwnd);
         EXPECT_EQ(RegistryText(kSettingsKey, "CostPerWord"), "later");
         EXPECT_TRUE(ShiftF8IsFree()) << "hot key still registered";
-        ResetRegistry();
+        testreg::ResetProductState();
     }
 }
 
@@ -213,7 +172,7 @@ TEST_F(WordCountDialogTest, HotKeyPressShowsTheWindowAndMeasuresTheClipboard)
         if ((IsDlgButtonChecked(hwnd, IDC_AUTOSELECT) == BST_CHECKED) != c.autoSelect)
             SendDlgItemMessageA(hwnd, IDC_AUTOSELECT, BM_CLICK, 0, 0);
         SetFocus(GetDlgItem(hwnd, IDC_COSTPERWORD));
-        ASSERT_TRUE(SetClipboard(c.text));
+        ASSERT_TRUE(testclip::SetText(c.text));
         ShowWindow(hwnd, SW_HIDE);
         EXPECT_EQ(Dispatch(WM_HOTKEY, 0, MAKELPARAM(MOD_SHIFT, VK_F8)), 1);
         EXPECT_TRUE(IsWindowVisible(hwnd));

@@ -44,12 +44,8 @@ int LocaleDateOrder()
 bool AppendJobToLog(const CsvJob& job, const char* path)
 {
     SetPlatformDateOrderSource(LocaleDateOrder);
-    LDateTime now;
-    now.time = (int32_t)::time(nullptr);
-    char date[9];
-    now._GetTextDate(date);
-    char line[1024];
-    int length = FormatCsvLine(job, date, line, sizeof line);
+    char line[kCsvLineSize];
+    int length = FormatCsvLineNow(job, line);
     int fd = open(path, O_WRONLY | O_CREAT | O_APPEND, 0666);
     if (fd < 0)
         return false;

@@ -3,27 +3,13 @@
 #include "support/DateTime.h"
 #include "support/Owned.h"
 
-#include <ctime>
 #include <windows.h>
-
-namespace {
-
-// Long enough for any line: a 259-character title and a total of 1e308
-// (309 digits before the point) need well under 1024 bytes.
-enum { kLineSize = 1024 };
-
-} // namespace
 
 bool AppendJobToCsv(const CsvJob& job, const char* path)
 {
     SetPlatformDateOrderSource(ReadProfileDateOrder);
-    LDateTime now;
-    now.time = (int32_t)::time(nullptr);
-    char date[9];
-    now._GetTextDate(date);
-
-    char line[kLineSize];
-    int length = FormatCsvLine(job, date, line, sizeof line);
+    char line[kCsvLineSize];
+    int length = FormatCsvLineNow(job, line);
 
     OwnedFile file(CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
                                FILE_ATTRIBUTE_NORMAL, nullptr));

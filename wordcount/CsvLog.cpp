@@ -1,7 +1,10 @@
 #include "wordcount/CsvLog.h"
 
+#include "support/DateTime.h"
+
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 
 int FormatCsvLine(const CsvJob& job, const char* date, char* out, size_t size)
 {
@@ -24,4 +27,13 @@ int FormatCsvLine(const CsvJob& job, const char* date, char* out, size_t size)
         comma[-1] <= '9')
         *comma = '.';
     return n;
+}
+
+int FormatCsvLineNow(const CsvJob& job, char* out)
+{
+    LDateTime now;
+    now.time = (int32_t)::time(nullptr);
+    char date[9];
+    now._GetTextDate(date);
+    return FormatCsvLine(job, date, out, kCsvLineSize);
 }

@@ -18,6 +18,12 @@ struct CsvJob {
 // hold any line.
 int FormatCsvLine(const CsvJob& job, const char* date, char* out, size_t size);
 
+// The job's line dated now (local time, in the date order the platform's
+// source gives): what both job logs append. out must hold kCsvLineSize bytes,
+// which a 259-character title and a total of 1e308 (309 digits) fit well in.
+enum { kCsvLineSize = 1024 };
+int FormatCsvLineNow(const CsvJob& job, char* out);
+
 // Win32: appends the job, dated now, to the file; true only when the whole
 // line was written.
 bool AppendJobToCsv(const CsvJob& job, const char* path);

@@ -9,7 +9,7 @@
 //   ASSERT_TRUE(app.Start(e2e::QtallyPath()));
 //   HWND main = app.WaitForMainWindow();
 //   ASSERT_TRUE(e2e::WaitForStartUp(main));     // hot key registered from here on
-//   testclip::SetText("Hello, world!");      // tests/common/TestClipboard.h
+//   testclip::SetText("Hello, world!");          // tests/common/TestClipboard.h
 //   e2e::PostCommand(main, 113);                 // "Update Text"
 //   EXPECT_TRUE(e2e::WaitForControlText(main, 103, "13"));
 //   EXPECT_TRUE(app.Exit());                     // WM_COMMAND 1003, then wait

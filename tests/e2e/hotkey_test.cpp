@@ -266,25 +266,51 @@ TEST_F(HotKeyTest, EditorsThatReadTheRealKeyboardGetRealKeys)
         const char* mode;
         int injected;   // A and C key presses sent as real input
     } cases[] = {{"keys", 0}, {"async", 2}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.mode);
+    // One press: what the editor took and how many keys came as real input.
+    struct Outcome {
+        bool counted;
+        LONG taken;
+        int injected;
+    };
+    auto press = [&](const Case& c) {
         e2e::ResetState();
         Session s;
-        ASSERT_TRUE(s.Start([&](typist::Editor& e) { return e.StartTestEditor(c.mode); }));
-        ASSERT_TRUE(testclip::SetText("on the clipboard before"));
-        ASSERT_TRUE(s.HideMain());
+        Outcome o = {false, -1, -1};
+        if (!s.Start([&](typist::Editor& e) { return e.StartTestEditor(c.mode); })) {
+            ADD_FAILURE() << "editor did not start";
+            return o;
+        }
+        EXPECT_TRUE(testclip::SetText("on the clipboard before"));
+        EXPECT_TRUE(s.HideMain());
         typist::InjectedKeyCounter selectAndCopy({'A', 'C'});
-        ASSERT_TRUE(selectAndCopy.Running());
+        EXPECT_TRUE(selectAndCopy.Running());
 
-        ASSERT_TRUE(s.PressHoldingInEditor({VK_SHIFT}, VK_F8));
-        EXPECT_TRUE(e2e::WaitForControlText(s.main, kCharacters,
-                                            std::to_string(CountCharacters(kNotepadText))));
-        EXPECT_EQ(e2e::ControlText(s.main, kWords), std::to_string(CountWords(kNotepadText)));
+        EXPECT_TRUE(s.PressHoldingInEditor({VK_SHIFT}, VK_F8));
+        o.counted = e2e::WaitForControlText(s.main, kCharacters, std::to_string(CountCharacters(kNotepadText)));
+        o.taken = TakenByTestEditor(s.editor.Window());
+        o.injected = selectAndCopy.Count();
+        if (o.counted) {
+            EXPECT_EQ(e2e::ControlText(s.main, kWords), std::to_string(CountWords(kNotepadText)));
+            EXPECT_NE(e2e::ControlText(s.main, kStatusLine), kNotCopiedNotice);
+        }
         EXPECT_EQ(s.editor.Text(), kNotepadText);
-        EXPECT_EQ(TakenByTestEditor(s.editor.Window()), MAKELONG(1, 1));
-        EXPECT_EQ(selectAndCopy.Count(), c.injected);
         EXPECT_TRUE(e2e::WaitUntil([] { return !AnyModifierDown(); }));
-        EXPECT_NE(e2e::ControlText(s.main, kStatusLine), kNotCopiedNotice);
+        return o;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.mode);
+        // The posted keys get 300 ms and the real ones the rest of 1.5 s; on a
+        // machine starved by other work either can miss its time once, so a
+        // press is repeated before the outcome counts as wrong.
+        auto right = [&](const Outcome& o) {
+            return o.counted && o.taken == MAKELONG(1, 1) && o.injected == c.injected;
+        };
+        Outcome o = press(c);
+        for (int again = 0; !right(o) && again < 2; ++again)
+            o = press(c);
+        EXPECT_TRUE(o.counted);
+        EXPECT_EQ(o.taken, MAKELONG(1, 1));
+        EXPECT_EQ(o.injected, c.injected);
     }
 }
 

@@ -1,5 +1,7 @@
 #include "count/InputFiles.h"
 
+#include "support/Owned.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -36,8 +38,8 @@ void ListFolder(const std::string& folder, bool recurse, std::vector<std::string
                 std::vector<std::string>& errors)
 {
     WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA(JoinPath(folder, "*", '\\').c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE) {
+    OwnedFind find(FindFirstFileA(JoinPath(folder, "*", '\\').c_str(), &found));
+    if (!find.IsValid()) {
         errors.push_back(folder + ": " + SystemReason(GetLastError()));
         return;
     }
@@ -50,8 +52,8 @@ void ListFolder(const std::string& folder, bool recurse, std::vector<std::string
             continue;
         if (strcmp(found.cFileName, ".") && strcmp(found.cFileName, ".."))
             entries.emplace_back(found.cFileName, (a & FILE_ATTRIBUTE_DIRECTORY) != 0);
-    } while (FindNextFileA(find, &found));
-    FindClose(find);
+    } while (FindNextFileA(find.Get(), &found));
+    find.Close();
     std::sort(entries.begin(), entries.end());
     std::vector<std::string> subfolders;
     for (const auto& e : entries) {
